@@ -1,0 +1,123 @@
+// The process entry's work: window, start-up, message loop and shut-down; and the window procedure.
+#include "app/Shell.h"
+
+#include "app/Graphics.h"
+#include "app/Input.h"
+#include "app/Platform.h"
+#include "camera/CameraRig.h"
+#include "console/Engine.h"
+
+namespace {
+
+constexpr char kGraphicsFailedText[] = "Nem siker\xFClt inicializ\xE1lni a d3d-t!";   // Nem sikerült inicializálni a d3d-t!
+constexpr char kGraphicsFailedCaption[] = "Hiba";
+constexpr char kInputFailedText[] = "Nem siker\xFClt inicializ\xE1lni a Direct Input-ot!";   // Nem sikerült inicializálni a Direct Input-ot!
+constexpr char kInputFailedCaption[] = "Hiba!!";
+
+void RegisterWindowClass(HINSTANCE module)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_NOCLOSE;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = kWindowClassName;
+    platform().registerClass(windowClass);
+}
+
+HWND CreateMainWindow(HINSTANCE module)
+{
+    return platform().createWindow(0, kWindowClassName, kWindowTitle, WS_BORDER, 100, 100, 640,
+                                   480, platform().desktopWindow(), nullptr, module, nullptr);
+}
+
+bool StartUp(HINSTANCE module, HWND window)
+{
+    if (FAILED(InitGraphics(window))) {
+        platform().messageBox(nullptr, kGraphicsFailedText, kGraphicsFailedCaption, MB_OK);
+        return false;
+    }
+    platform().showWindow(window, SW_SHOWDEFAULT);
+    if (FAILED(InitInput(module, window))) {
+        platform().messageBox(nullptr, kInputFailedText, kInputFailedCaption, MB_OK);
+        return false;
+    }
+    platform().showWindow(window, SW_SHOWDEFAULT);
+    platform().updateWindow(window);
+    return true;
+}
+
+// Takes at most one message a turn; a turn without one polls the input and draws a frame.
+void RunMessageLoop(HWND window)
+{
+    MSG message = {};
+    do {
+        if (platform().peekMessage(&message, window, 0, 0, PM_REMOVE)) {
+            platform().translateMessage(&message);
+            platform().dispatchMessage(&message);
+        } else {
+            PollInput();
+            RenderFrame();
+        }
+    } while (message.message != WM_QUIT);
+}
+
+template <typename Interface>
+void Release(Interface*& pointer)
+{
+    if (pointer)
+        pointer->Release();
+    pointer = nullptr;
+}
+
+} // namespace
+
+int RunViewer()
+{
+    // Without the engine there is no console, HUD or scene to run.
+    if (!g_engine)
+        return 0;
+
+    platform().showCursor(FALSE);
+    HINSTANCE module = platform().moduleHandle();
+    RegisterWindowClass(module);
+    HWND window = CreateMainWindow(module);
+    if (StartUp(module, window))
+        RunMessageLoop(window);
+    ReleaseInterfaces();
+    platform().unregisterClass(kWindowClassName, module);
+    platform().showCursor(TRUE);
+    return 0;
+}
+
+void ReleaseInterfaces()
+{
+    Release(g_device);
+    Release(g_direct3d);
+    Release(g_directInput);
+    Release(g_keyboard);
+    Release(g_mouse);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        platform().postQuitMessage(0);
+        return 0;
+    case WM_ACTIVATE:
+        // Also on deactivation; the first ShowWindow sends this before the devices exist.
+        if (g_keyboard)
+            g_keyboard->Acquire();
+        if (g_mouse)
+            g_mouse->Acquire();
+        return platform().defWindowProc(window, message, wParam, lParam);
+    case WM_CHAR:
+        // Typed text reaches the console only while it is open, and never the default handler.
+        if (g_cameraRig.consoleOpen)
+            g_engine->onChar(static_cast<char>(wParam & 0xFF));
+        return 0;
+    default:
+        return platform().defWindowProc(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,44 @@
+// The one object behind the console and HUD: the font, the ten console lines, the frame-rate
+// timing and the registry of loaded models.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include <d3dx9.h>
+
+#include "scene/ModelRegistry.h"
+
+constexpr char kStartupSceneFile[] = "objektumok\\haz\\map02.x";
+constexpr int kConsoleLineCount = 10;
+
+class Engine {
+public:
+    Engine();
+
+    // Console editing; line 0 is the input line, 1 to 9 the history with the newest at 1.
+    void onChar(char c);
+    void appendChar(char c);
+    void backspace();
+    void openConsole();
+    void submitLine();
+
+    // Interprets line 1; false when it looks like a command but is none.
+    bool runCommand();
+
+    bool loadStartupScene();
+
+    // HUD
+    void createFont();
+    void drawHud();
+
+    ID3DXFont* font = nullptr;   // lives as long as the process
+    std::array<std::string, kConsoleLineCount> lines;
+    D3DXCOLOR textColor;
+    DWORD lastTick;
+    DWORD prevTick;
+    int frameCount;
+    ModelRegistry registry;
+};
+
+extern Engine* g_engine;

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine with the project's private prefix, code page 1250,
+# no debug chatter, and a virtual display of its own when none is set.
+# Usage: wine-run.sh program.exe [args...]   (WINEPREFIX may be set by the caller)
+set -u
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$repo/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# The prefix is made once and reused; the lock keeps parallel first runs from racing.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+) 9>"$WINEPREFIX.lock"
+
+xvfb_pid=
+if [ -z "${DISPLAY:-}" ]; then
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$display_file")"
+    rm -f "$display_file"
+fi
+
+# Wine's background services inherit the output of the process that starts them; start them
+# here with their output sent nowhere, so that a caller reading our pipes is not kept waiting.
+hungarian_wine() { env LANG=hu_HU.UTF-8 LC_ALL=hu_HU.UTF-8 wine "$@"; }   # ANSI code page 1250
+hungarian_wine cmd /c exit </dev/null >/dev/null 2>&1
+
+hungarian_wine "$@"
+status=$?
+
+if [ -n "$xvfb_pid" ]; then
+    wineserver -k 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+fi
+exit $status
