@@ -47,12 +47,22 @@ bool StartUp(HINSTANCE module, HWND window)
     return true;
 }
 
+// Takes one message of the main window, or else one thread message. Once the window is
+// destroyed its handle matches nothing, so the quit message that its destruction posts would
+// never be taken through the window filter alone.
+bool TakeMessage(MSG& message, HWND window)
+{
+    static const HWND kThreadMessages = reinterpret_cast<HWND>(-1);
+    return platform().peekMessage(&message, window, 0, 0, PM_REMOVE)
+        || platform().peekMessage(&message, kThreadMessages, 0, 0, PM_REMOVE);
+}
+
 // Takes at most one message a turn; a turn without one polls the input and draws a frame.
 void RunMessageLoop(HWND window)
 {
     MSG message = {};
     do {
-        if (platform().peekMessage(&message, window, 0, 0, PM_REMOVE)) {
+        if (TakeMessage(message, window)) {
             platform().translateMessage(&message);
             platform().dispatchMessage(&message);
         } else {

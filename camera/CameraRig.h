@@ -28,6 +28,10 @@ public:
     bool consoleOpen = false;
     bool modeKeyLatch = false;      // V has toggled the mode and not been released since
     bool consoleKeyLatch = false;   // Enter has toggled the console and not been released since
+
+private:
+    // Opening calls Engine::openConsole, closing Engine::submitLine.
+    void toggleConsole();
 };
 
 extern CameraRig g_cameraRig;

@@ -39,6 +39,10 @@ public:
     DWORD prevTick;
     int frameCount;
     ModelRegistry registry;
+
+private:
+    // Moves every line up one place: line 9 is dropped and line 1 takes line 0.
+    void shiftHistory();
 };
 
 extern Engine* g_engine;

@@ -1,0 +1,21 @@
+"""Runs the viewer on a virtual display, saves a screenshot of its window, and ends it with
+Escape, as a user would."""
+
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+from viewer import REPO, Viewer, build_dir  # noqa: E402
+
+SHOT = build_dir() / "screenshot.png"
+
+with Viewer(REPO, log_dir=build_dir()) as viewer:
+    window = viewer.wait_for_window()
+    time.sleep(3)   # let the scene settle on screen
+    viewer.screenshot(window).save(SHOT)
+    viewer.hold_key(window, "Escape")
+    code = viewer.wait_exit(timeout=30)
+print(f"Screenshot of the viewer: {SHOT}")
+print(f"The viewer ended with exit code {code}.")
+sys.exit(code)

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the viewer on the bundled sample scene.
+# Without a display it runs on a virtual one, saves a screenshot, prints its path and ends.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/setup.sh
+scripts/build.sh >/dev/null
+if [ -n "${DISPLAY:-}" ]; then
+    exec scripts/wine-run.sh build/pelgrav.exe   # the sample scene lies in this folder
+fi
+exec python3 scripts/headless_run.py

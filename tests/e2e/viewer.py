@@ -1,0 +1,204 @@
+"""Drives the real viewer under Wine on a virtual display of its own, as a person would:
+keys and mouse through xdotool, screenshots through ImageMagick, every wait with a timeout."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+WINE_RUN = REPO / "scripts" / "wine-run.sh"
+SAMPLE_DATA = REPO / "objektumok"
+WINDOW_TITLE = "Pelgrav D3D ablaka!!"
+SKY = (100, 200, 255)
+
+
+def build_dir():
+    return Path(os.environ.get("VIEWER_BUILD_DIR", REPO / "build"))
+
+
+def viewer_exe():
+    return Path(os.environ.get("VIEWER_EXE", build_dir() / "pelgrav.exe"))
+
+
+def close_window_exe():
+    return Path(os.environ.get("CLOSE_WINDOW_EXE", build_dir() / "tests" / "close_window.exe"))
+
+
+def wait_until(condition, timeout, what, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = condition()
+        if result:
+            return result
+        time.sleep(interval)
+    raise TimeoutError(f"timed out after {timeout} s waiting for {what}")
+
+
+class Screenshot:
+    """An RGB picture of part of the screen; pixel() takes coordinates within it."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def region_mean(self, x0, y0, x1, y1):
+        total, count = [0, 0, 0], 0
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                for c, v in enumerate(self.pixel(x, y)):
+                    total[c] += v
+                count += 1
+        return tuple(t / count for t in total)
+
+    def differing_pixels(self, other):
+        return sum(1 for i in range(0, len(self.rgb), 3) if self.rgb[i:i + 3] != other.rgb[i:i + 3])
+
+    def save(self, path):
+        header = f"P6 {self.width} {self.height} 255\n".encode()
+        subprocess.run(["convert", "ppm:-", str(path)], input=header + self.rgb, check=True)
+
+
+def parse_ppm(data):
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    width, height, maxval = (int(g) for g in match.groups())
+    assert maxval == 255, "expected 8 bits a channel"
+    return Screenshot(width, height, data[match.end():match.end() + 3 * width * height])
+
+
+class Viewer:
+    """One run of the viewer in a working directory, on its own Xvfb display."""
+
+    def __init__(self, workdir, log_dir=None):
+        self.workdir = Path(workdir)
+        self.log_path = Path(log_dir or workdir) / "viewer.log"
+        self.env = dict(os.environ)
+        self.env.setdefault("WINEPREFIX", str(build_dir() / "wineprefix"))
+        self.xvfb = None
+        self.process = None
+        self.log = None
+
+    # Lifecycle
+
+    def start(self):
+        display_read, display_write = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(display_write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(display_write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(display_write)
+        with os.fdopen(display_read) as display:
+            self.env["DISPLAY"] = ":" + display.readline().strip()
+        self.log = open(self.log_path, "w")
+        # Output goes to a file: Wine's services may hold on to the pipes of whoever starts them.
+        self.process = subprocess.Popen([str(WINE_RUN), str(viewer_exe())], cwd=self.workdir, env=self.env,
+                                        stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+        return self
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            subprocess.run(["pkill", "-f", str(viewer_exe())], check=False)
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(timeout=10)
+        if self.log:
+            self.log.close()
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def wait_exit(self, timeout=20):
+        return self.process.wait(timeout=timeout)
+
+    def close_window(self):
+        """Asks the main window to close (the window has no close box of its own)."""
+        subprocess.run([str(WINE_RUN), str(close_window_exe())], env=self.env, check=True,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+
+    # Windows
+
+    def xdotool(self, *args, timeout=20):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True,
+                              timeout=timeout).stdout
+
+    def find_window(self, title):
+        ids = self.xdotool("search", "--name", "^" + re.escape(title) + "$").split()
+        return ids[0] if ids else None
+
+    def wait_for_window(self, title=WINDOW_TITLE, timeout=60):
+        return wait_until(lambda: self.find_window(title), timeout, f"window {title!r}")
+
+    def geometry(self, window):
+        shell = self.xdotool("getwindowgeometry", "--shell", window)
+        return {k: int(v) for k, v in re.findall(r"(\w+)=(\d+)", shell)}
+
+    def window_title(self, window):
+        return self.xdotool("getwindowname", window).rstrip("\n")
+
+    # Input
+
+    def hold_key(self, window, key, seconds=0.2):
+        """DirectInput reads the key state once a frame: hold the key for a few frames."""
+        self.xdotool("windowfocus", window)
+        self.xdotool("keydown", "--window", window, key)
+        time.sleep(seconds)
+        self.xdotool("keyup", "--window", window, key)
+        time.sleep(0.2)
+
+    def type_text(self, window, text):
+        self.xdotool("windowfocus", window)
+        self.xdotool("type", "--window", window, "--delay", "60", text)
+        time.sleep(0.3)
+
+    def move_mouse(self, dx, dy):
+        self.xdotool("mousemove_relative", "--", dx, dy)
+        time.sleep(0.3)
+
+    def wheel(self, window, steps):
+        button = 4 if steps > 0 else 5
+        self.xdotool("windowfocus", window)
+        self.xdotool("click", "--repeat", abs(steps), "--delay", "50", button)
+        time.sleep(0.3)
+
+    # Pictures
+
+    def screenshot(self, window):
+        """The client area of `window`; the window's own image is black under Xvfb, so the
+        whole screen is captured and cropped."""
+        g = self.geometry(window)
+        crop = f"{g['WIDTH']}x{g['HEIGHT']}+{g['X']}+{g['Y']}"
+        data = subprocess.run(["import", "-window", "root", "-crop", crop, "-depth", "8", "ppm:-"], env=self.env,
+                              capture_output=True, check=True, timeout=30).stdout
+        return parse_ppm(data)
+
+    def wait_for_picture(self, window, condition, timeout=30, what="the picture"):
+        return wait_until(lambda: (lambda shot: shot if condition(shot) else None)(self.screenshot(window)),
+                          timeout, what, interval=0.5)
+
+
+def stage_scene(without=()):
+    """A fresh working directory holding the sample data, less the relative paths in `without`."""
+    workdir = Path(tempfile.mkdtemp(prefix="viewer-e2e-"))
+    shutil.copytree(SAMPLE_DATA, workdir / "objektumok")
+    for relative in without:
+        (workdir / relative).unlink()
+    return workdir
+
+
+def near(color, expected, tolerance=12):
+    return all(abs(a - b) <= tolerance for a, b in zip(color, expected))
