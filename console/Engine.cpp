@@ -8,6 +8,7 @@ constexpr char kPrompt = '>';
 constexpr char kScoldingLine[] = ">Balfasz!!";
 constexpr char kCommandNotFound[] = "Command not found!";
 constexpr char kBackspace = 8;
+constexpr char kCarriageReturn = 13;
 
 } // namespace
 
@@ -19,11 +20,13 @@ Engine::Engine()
 {
 }
 
+// The Enter key's carriage return is left out here and added by submitLine instead: the key
+// poll and the character message come by different routes, and either may arrive first.
 void Engine::onChar(char c)
 {
     if (c == kBackspace)
         backspace();
-    else
+    else if (c != kCarriageReturn)
         appendChar(c);
 }
 
@@ -47,6 +50,7 @@ void Engine::openConsole()
 
 void Engine::submitLine()
 {
+    lines[0] += kCarriageReturn;
     if (lines[0].size() > 1)
         lines[0].erase(0, 1);
     shiftHistory();

@@ -59,9 +59,23 @@ TEST_F(ConsoleEditing, BackspaceRemovesATypedLetterBeforeScolding)
 TEST_F(ConsoleEditing, ControlCharactersAndHighBytesAreStoredAsBytes)
 {
     engine.openConsole();
-    for (char c : {'\t', '\r', '\x01', '\xF5'})
+    for (char c : {'\t', '\x01', '\x1B', '\xF5'})
         engine.onChar(c);
-    EXPECT_EQ(engine.lines[0], std::string(">\t\r\x01\xF5"));
+    EXPECT_EQ(engine.lines[0], std::string(">\t\x01\x1B\xF5"));
+}
+
+// The key poll and the character message of one Enter press may come in either order.
+TEST_F(ConsoleEditing, TheEnterKeysCarriageReturnCountsOnceWhicheverArrivesFirst)
+{
+    engine.openConsole();
+    engine.onChar(kCarriageReturn);   // the opening press's character, after the poll
+    for (char c : std::string("#nope"))
+        engine.onChar(c);
+    engine.submitLine();              // the closing press polled before its character
+    engine.onChar(kCarriageReturn);
+    EXPECT_EQ(engine.lines[2], "#nope");
+    EXPECT_EQ(engine.lines[1], "Command not found!");
+    EXPECT_EQ(engine.lines[0], "");
 }
 
 TEST_F(ConsoleEditing, EnterEnterLeavesOnlyACarriageReturnInTheHistory)
@@ -97,14 +111,6 @@ TEST_F(ConsoleEditing, AnUnknownCommandPushesTheTextAndTheComplaint)
     EXPECT_EQ(engine.lines[1], "Command not found!");
     EXPECT_EQ(engine.lines[2], "#nope");
     EXPECT_EQ(engine.lines[3], "older\r");
-}
-
-TEST_F(ConsoleEditing, ALineOfOnlyThePromptIsSubmittedAsIs)
-{
-    engine.openConsole();
-    engine.submitLine();
-    EXPECT_EQ(engine.lines[1], ">");
-    EXPECT_EQ(engine.lines[0], "");
 }
 
 } // namespace

@@ -24,12 +24,11 @@ class MainWindow(unittest.TestCase):
         self.assertTrue(100 <= g["X"] <= 110 and 100 <= g["Y"] <= 130, g)
 
     def test_sky_fills_the_top_of_the_picture(self):
-        shot = self.viewer.wait_for_picture(self.window, lambda s: near(s.pixel(317, 5), SKY),
-                                            what="sky at the top of the client area")
+        shot = self.viewer.wait_until_drawing(self.window)
         self.assertTrue(near(shot.region_mean(200, 2, 430, 20), SKY, tolerance=4))
 
     def test_destroying_the_window_ends_the_run_with_exit_code_0(self):
-        self.viewer.wait_for_picture(self.window, lambda s: near(s.pixel(317, 5), SKY))
+        self.viewer.wait_until_drawing(self.window)
         self.viewer.close_window()   # finds the window by its class name
         self.assertEqual(self.viewer.wait_exit(timeout=30), 0)
 

@@ -60,6 +60,22 @@ class Screenshot:
     def differing_pixels(self, other):
         return sum(1 for i in range(0, len(self.rgb), 3) if self.rgb[i:i + 3] != other.rgb[i:i + 3])
 
+    def crop(self, x0, y0, x1, y1):
+        rows = [self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)] for y in range(y0, y1)]
+        return Screenshot(x1 - x0, y1 - y0, b"".join(rows))
+
+    def read_text(self, darkest=80, alphabet=None):
+        """The near-black text in the picture, read back with OCR (Hungarian letters included)."""
+        mask = bytes(0 if max(self.rgb[i:i + 3]) < darkest else 255 for i in range(0, len(self.rgb), 3))
+        header = f"P5 {self.width} {self.height} 255\n".encode()
+        with tempfile.TemporaryDirectory() as folder:
+            image = Path(folder) / "text.png"
+            subprocess.run(["convert", "pgm:-", "-bordercolor", "white", "-border", "10", "-resize", "300%",
+                            str(image)], input=header + mask, check=True)
+            limit = ["-c", f"tessedit_char_whitelist={alphabet}"] if alphabet else []
+            return subprocess.run(["tesseract", str(image), "-", "-l", "hun", "--psm", "6", *limit],
+                                  capture_output=True, text=True, check=True, timeout=60).stdout.strip()
+
     def save(self, path):
         header = f"P6 {self.width} {self.height} 255\n".encode()
         subprocess.run(["convert", "ppm:-", str(path)], input=header + self.rgb, check=True)
@@ -137,8 +153,11 @@ class Viewer:
                               timeout=timeout).stdout
 
     def find_window(self, title):
-        ids = self.xdotool("search", "--name", "^" + re.escape(title) + "$").split()
-        return ids[0] if ids else None
+        # xdotool's pattern meets the names as bytes of another encoding than ours: search by the
+        # ASCII start of the title, then compare whole titles.
+        ascii_start = re.match(r"[\x00-\x7f]*", title).group()
+        ids = self.xdotool("search", "--name", "^" + re.escape(ascii_start)).split()
+        return next((i for i in ids if self.window_title(i) == title), None)
 
     def wait_for_window(self, title=WINDOW_TITLE, timeout=60):
         return wait_until(lambda: self.find_window(title), timeout, f"window {title!r}")
@@ -186,6 +205,11 @@ class Viewer:
                               capture_output=True, check=True, timeout=30).stdout
         return parse_ppm(data)
 
+    def wait_until_drawing(self, window, timeout=60):
+        """The window exists before the device and the scene are ready: wait for the sky."""
+        return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
+                                     what="the first frames")
+
     def wait_for_picture(self, window, condition, timeout=30, what="the picture"):
         return wait_until(lambda: (lambda shot: shot if condition(shot) else None)(self.screenshot(window)),
                           timeout, what, interval=0.5)
@@ -202,3 +226,8 @@ def stage_scene(without=()):
 
 def near(color, expected, tolerance=12):
     return all(abs(a - b) <= tolerance for a, b in zip(color, expected))
+
+
+def differs(a, b, region, at_least=50):
+    """Whether two pictures differ in at least `at_least` pixels of region (x0, y0, x1, y1)."""
+    return a.crop(*region).differing_pixels(b.crop(*region)) >= at_least
