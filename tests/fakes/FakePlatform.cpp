@@ -147,7 +147,10 @@ BOOL FakePlatform::peekMessage(MSG* message, HWND filter, UINT first, UINT last,
 {
     logCall("peekMessage", message, filter, first, last, remove);
     bool removing = remove & PM_REMOVE;
-    if (!messages.empty() && messages.front()) {
+    const bool threadMessagesOnly = filter == reinterpret_cast<HWND>(-1);
+    if (threadMessagesOnly && !quitPosted)
+        return FALSE;
+    if (!threadMessagesOnly && !messages.empty() && messages.front()) {
         *message = *messages.front();
         if (!message->hwnd)
             message->hwnd = filter;

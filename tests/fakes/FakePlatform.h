@@ -62,7 +62,8 @@ public:
 
     // What peekMessage takes, one entry a turn; an empty entry is a turn without a message.
     // WM_QUIT comes as soon as postQuitMessage was called and no message is waiting, and
-    // whenever the queue has run dry, so that no main loop spins on for ever.
+    // whenever the queue has run dry, so that no main loop spins on for ever. A peek filtered
+    // with (HWND)-1 asks for thread messages only: it takes a posted quit and nothing queued.
     std::deque<std::optional<MSG>> messages;
     void queueMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void queueIdleTurns(int count = 1);
