@@ -94,6 +94,10 @@ int RunViewer()
     HWND window = CreateMainWindow(module);
     if (StartUp(module, window))
         RunMessageLoop(window);
+    // The font and the models hold references on the device: let them go first, so that the
+    // device is really gone before Direct3D is released. Releasing Direct3D under a live device
+    // can crash the process on its way out.
+    g_engine->releaseDeviceResources();
     ReleaseInterfaces();
     platform().unregisterClass(kWindowClassName, module);
     platform().showCursor(TRUE);

@@ -66,6 +66,14 @@ bool Engine::loadStartupScene()
     return registry.loadByName(kStartupSceneFile);
 }
 
+void Engine::releaseDeviceResources()
+{
+    if (font)
+        font->Release();
+    font = nullptr;
+    registry.models.clear();
+}
+
 void Engine::shiftHistory()
 {
     // From the top down, so that each line is read before it is overwritten.

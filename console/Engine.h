@@ -28,6 +28,9 @@ public:
 
     bool loadStartupScene();
 
+    // Lets go of the font and every model's textures and mesh, before the device goes.
+    void releaseDeviceResources();
+
     // HUD
     void createFont();
     void drawHud();

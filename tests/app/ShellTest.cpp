@@ -1,6 +1,7 @@
 // The window procedure, and the viewer's run: start-up, message loop and shut-down.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <ostream>
@@ -286,6 +287,21 @@ TEST_F(RunViewerTest, ShutDownReleasesEachSharedInterfaceOnceAndLetsGoOfIt)
     EXPECT_EQ(g_directInput, nullptr);
     EXPECT_EQ(g_keyboard, nullptr);
     EXPECT_EQ(g_mouse, nullptr);
+}
+
+TEST_F(RunViewerTest, ShutDownLetsGoOfTheFontAndModelsBeforeTheDevice)
+{
+    RunViewer();
+
+    const std::vector<std::string>& calls = callLog().calls();
+    const auto at = [&](const std::string& call) {
+        return std::find(calls.begin(), calls.end(), call) - calls.begin();
+    };
+    const auto device = at("Release(device)");
+    EXPECT_LT(at("Release(font:Arial)"), device);
+    EXPECT_LT(at("Release(mesh:objektumok\\haz\\map02.x:clone)"), device);
+    EXPECT_EQ(g_engine->font, nullptr);
+    EXPECT_TRUE(g_engine->registry.models.empty());
 }
 
 // A graphics start-up that fails at one step, the calls it made and what there is to release.
