@@ -63,7 +63,7 @@ class Console(unittest.TestCase):
         self.viewer.type_text(self.window, r"#load x objektumok\nincs.x")
         self.viewer.hold_key(self.window, "Return")
         box = self.viewer.wait_for_window(MISSING_MESH_CAPTION, timeout=20)
-        self.viewer.hold_key(box, "Return")   # its OK button
+        self.viewer.close_message_box(box)
         text = self.viewer.wait_for_picture(
             self.window, lambda s: "nem" in s.crop(*RESULT_LINE).read_text(), timeout=20,
             what="the failure text").crop(*RESULT_LINE).read_text()

@@ -179,6 +179,14 @@ class Viewer:
         self.xdotool("keyup", "--window", window, key)
         time.sleep(0.2)
 
+    def close_message_box(self, box):
+        """Presses its OK button with Enter. The key goes through the X server's test input, not
+        to the box's own window: the box is gone before the key comes up, and a release sent to
+        a window that no longer exists would leave Enter held down for DirectInput."""
+        self.xdotool("windowfocus", box)
+        self.xdotool("key", "Return")
+        time.sleep(0.5)
+
     def type_text(self, window, text):
         self.xdotool("windowfocus", window)
         self.xdotool("type", "--window", window, "--delay", "60", text)
