@@ -13,6 +13,7 @@
 #include "app/Graphics.h"
 #include "camera/CameraRig.h"
 #include "console/Engine.h"
+#include "tests/app/SharedStateGuard.h"
 #include "tests/fakes/FakePlatform.h"
 
 namespace {
@@ -91,33 +92,8 @@ testing::AssertionResult sameLight(const D3DLIGHT9& actual, const D3DLIGHT9& exp
 // The fakes bound, and the shared objects that start-up and frames change put back afterwards.
 class GraphicsTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedRig = g_cameraRig;
-        savedLines = g_engine->lines;
-        savedFrameCount = g_engine->frameCount;
-        savedLastTick = g_engine->lastTick;
-        savedPrevTick = g_engine->prevTick;
-        g_sceneLight = {};
-    }
-    void TearDown() override
-    {
-        g_cameraRig = savedRig;
-        g_engine->lines = savedLines;
-        g_engine->frameCount = savedFrameCount;
-        g_engine->lastTick = savedLastTick;
-        g_engine->prevTick = savedPrevTick;
-        g_sceneLight = {};
-    }
-
+    SharedStateGuard sharedState;
     FakePlatform fakes;
-
-private:
-    CameraRig savedRig;
-    std::array<std::string, kConsoleLineCount> savedLines;
-    int savedFrameCount = 0;
-    DWORD savedLastTick = 0;
-    DWORD savedPrevTick = 0;
 };
 
 // A step that fails, and the calls made up to and including it.

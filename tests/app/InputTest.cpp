@@ -9,6 +9,7 @@
 
 #include "app/Input.h"
 #include "camera/CameraRig.h"
+#include "tests/app/SharedStateGuard.h"
 #include "tests/fakes/FakePlatform.h"
 
 namespace {
@@ -29,15 +30,10 @@ const std::string kReadMouse = "GetDeviceState(mouse, 16, ptr)";
 
 class InputTest : public testing::Test {
 protected:
-    void SetUp() override { savedRig = g_cameraRig; }
-    void TearDown() override { g_cameraRig = savedRig; }
-
+    SharedStateGuard sharedState;
     FakePlatform fakes;
     FakeInputDevice& keyboard = fakes.fakeDirectInput.keyboard;
     FakeInputDevice& mouse = fakes.fakeDirectInput.mouse;
-
-private:
-    CameraRig savedRig;
 };
 
 using InitInputTest = InputTest;

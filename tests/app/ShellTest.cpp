@@ -14,6 +14,7 @@
 #include "app/Shell.h"
 #include "camera/CameraRig.h"
 #include "console/Engine.h"
+#include "tests/app/SharedStateGuard.h"
 #include "tests/fakes/FakePlatform.h"
 
 namespace {
@@ -105,32 +106,11 @@ std::vector<std::string> loopCalls()
 // The shared objects that a run or a message changes are put back afterwards.
 class ShellTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedRig = g_cameraRig;
-        savedLines = g_engine->lines;
-        savedFrameCount = g_engine->frameCount;
-        savedLastTick = g_engine->lastTick;
-        savedPrevTick = g_engine->prevTick;
-        callLog().setLabel(kThreadMessages, "thread");
-    }
-    void TearDown() override
-    {
-        callLog().removeLabel(kThreadMessages);
-        g_cameraRig = savedRig;
-        g_engine->lines = savedLines;
-        g_engine->frameCount = savedFrameCount;
-        g_engine->lastTick = savedLastTick;
-        g_engine->prevTick = savedPrevTick;
-        g_sceneLight = {};
-    }
+    void SetUp() override { callLog().setLabel(kThreadMessages, "thread"); }
+    void TearDown() override { callLog().removeLabel(kThreadMessages); }
 
 private:
-    CameraRig savedRig;
-    std::array<std::string, kConsoleLineCount> savedLines;
-    int savedFrameCount = 0;
-    DWORD savedLastTick = 0;
-    DWORD savedPrevTick = 0;
+    SharedStateGuard sharedState;
 };
 
 enum class Devices { None, KeyboardOnly, Both };
