@@ -8,17 +8,28 @@ packages=(
     wine wine64                                # runs the Windows programs
     xvfb xdotool imagemagick x11-utils         # virtual display, input, screenshots
     tesseract-ocr tesseract-ocr-hun            # reads text back from screenshots
+    locales                                    # hu_HU.UTF-8, below
 )
+
+sudo=
+[ "$(id -u)" -ne 0 ] && sudo=sudo
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
         || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Wine maps file names with Hungarian letters to Linux names through this locale.
+if ! locale -a 2>/dev/null | grep -qix 'hu_HU.utf8'; then
+    echo "Generating the hu_HU.UTF-8 locale"
+    grep -qx 'hu_HU.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null \
+        || echo 'hu_HU.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
+fi

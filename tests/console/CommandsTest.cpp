@@ -1,5 +1,6 @@
 // The console commands as typed: what line 1 and the history show, what gets loaded, and #exit.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,28 @@ TEST_F(ConsoleCommands, AHundredKilobyteLineIsHandledLikeAnyOther)
     EXPECT_EQ(engine.lines[1], "Command not found!");
     EXPECT_EQ(engine.lines[2], "#" + longText);
 }
+
+// A long name of high bytes passes through whole: to the loader, the registry and the report.
+class LoadOfALongName : public ConsoleCommands, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(LoadOfALongName, ReachesTheLoaderWholeAndIsReportedWhole)
+{
+    const std::string name = std::string(GetParam() - 2, '\xE1') + ".x";   // áá…á.x
+    platform.missingFiles.insert(name);
+    submit("#load x " + name);
+    const std::vector<std::string> loads = callLog().named("loadMeshFromX");
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_EQ(loads[0].rfind("loadMeshFromX(" + name + ", ", 0), 0u);
+    EXPECT_EQ(engine.registry.models.count(name), 1u);
+    const std::vector<std::string> boxes = callLog().named("messageBox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("messageBox(null, " + name + ", ", 0), 0u);
+    EXPECT_EQ(engine.lines[1], name + kNotLoaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HighBytes, LoadOfALongName, ::testing::Values(499, 500, 501, 4096),
+    [](const auto& info) { return "Of" + std::to_string(info.param) + "Bytes"; });
 
 using ConsoleExit = ConsoleCommands;
 

@@ -8,27 +8,9 @@
 
 #include "app/Graphics.h"
 #include "scene/ModelRegistry.h"
-#include "tests/scene/SceneFixture.h"
+#include "tests/scene/RealDevice.h"
 
 namespace {
-
-// Real meshes and textures; message boxes are only recorded, since a real one waits for a click.
-class RealLoadsRecordedMessages final : public FakePlatform {
-public:
-    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                          ID3DXBuffer** effectInstances, DWORD* materialCount,
-                          ID3DXMesh** created) override
-    {
-        return ::D3DXLoadMeshFromXA(fileName, options, device, adjacency, materials,
-                                    effectInstances, materialCount, created);
-    }
-    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                  IDirect3DTexture9** created) override
-    {
-        return ::D3DXCreateTextureFromFileA(device, fileName, created);
-    }
-};
 
 // One row of expected.tsv: what the reference run of Wine's D3DX gave for a file.
 struct ExpectedLoad {
@@ -93,20 +75,7 @@ protected:
     {
         dataFolder = findTestData();
         ASSERT_FALSE(dataFolder.empty()) << "shared\\testdata\\x not found above the executable";
-        window = CreateWindowExA(0, "STATIC", "scene test", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_TRUE(window);
-        direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_TRUE(direct3d);
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        parameters.Windowed = TRUE;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24X8;
-        const HRESULT created = direct3d->CreateDevice(
-            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-            &parameters, &g_device);
-        ASSERT_EQ(created, D3D_OK) << "no Direct3D device: these tests need Wine and a display";
+        ASSERT_NO_FATAL_FAILURE(device.open());
 
         previousFolder.resize(GetCurrentDirectoryA(0, nullptr));
         previousFolder.resize(GetCurrentDirectoryA(previousFolder.size(), previousFolder.data()));
@@ -116,18 +85,12 @@ protected:
     void TearDown() override
     {
         SetCurrentDirectoryA(previousFolder.c_str());
-        if (g_device)
-            std::exchange(g_device, nullptr)->Release();
-        if (direct3d)
-            direct3d->Release();
-        if (window)
-            DestroyWindow(window);
+        device.close();
     }
 
     std::string dataFolder;
     std::string previousFolder;
-    HWND window = nullptr;
-    IDirect3D9* direct3d = nullptr;
+    RealDevice device;
 };
 
 void expectDetailCoordinatesScaled(ID3DXMesh& mesh)

@@ -1,0 +1,804 @@
+// Malformed .x files, broken textures and odd model names, written at test time into a scratch
+// folder and loaded through the registry on a real device under Wine.
+#include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Graphics.h"
+#include "scene/ModelRegistry.h"
+#include "tests/scene/RealDevice.h"
+
+namespace {
+
+const std::string kMeshFile = "modellek\\haz.x";
+const std::string kMeshFolder = "modellek\\";
+const std::string kWallTexture = "fal.bmp";
+const std::string kDetailTexture = "objektumok\\haz\\Detail.bmp";
+
+// Names as D3DX's A functions read them: in the ANSI code page.
+std::wstring wide(const std::string& bytes)
+{
+    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                         nullptr, 0);
+    std::wstring text(size, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                        size);
+    return text;
+}
+
+// Makes the file's folders, then the file. The wide functions take paths past MAX_PATH.
+testing::AssertionResult writeFile(const std::string& path, const std::string& bytes)
+{
+    const std::wstring name = wide(path);
+    for (size_t slash = name.find(L'\\'); slash != std::wstring::npos;
+         slash = name.find(L'\\', slash + 1))
+        CreateDirectoryW(name.substr(0, slash).c_str(), nullptr);
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return testing::AssertionFailure() << "can't write a " << path.size()
+                                           << "-byte path, error " << GetLastError();
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                 nullptr);
+    CloseHandle(file);
+    if (!wrote || written != bytes.size())
+        return testing::AssertionFailure() << "short write to " << path;
+    return testing::AssertionSuccess();
+}
+
+void removeTree(const std::wstring& folder)
+{
+    // An empty name would search "\\*", the root of the drive.
+    if (folder.empty())
+        return;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L'\\' + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A path of exactly `length` bytes ending in `fileName`, the rest folders of at most 200 bytes:
+// a single name may not pass 255 bytes on Linux.
+std::string longPath(size_t length, const std::string& fileName)
+{
+    std::string path;
+    for (size_t left = length - fileName.size(); left > 0;) {
+        size_t folder = std::min<size_t>(left, 200);
+        if (left - folder == 1)
+            --folder;   // a folder needs a byte of name before its backslash
+        path += std::string(folder - 1, 'd') + '\\';
+        left -= folder;
+    }
+    return path + fileName;
+}
+
+std::string folderOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('\\') + 1);
+}
+
+// A 2×2 24-bit bitmap.
+std::string bitmapFile()
+{
+    constexpr DWORD kPixelBytes = 2 * 8;   // two rows of two 3-byte pixels, padded to 4
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;   // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + kPixelBytes;
+    info.biSize = sizeof info;
+    info.biWidth = 2;
+    info.biHeight = 2;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = kPixelBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return bytes + std::string(kPixelBytes, '\x80');
+}
+
+std::string material(const std::string& textureName)
+{
+    return "Material {\n1.0;0.5;0.25;1.0;;\n8.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\n"
+           "TextureFilename { \"" + textureName + "\"; }\n}\n";
+}
+
+// The counts are the number of materials, then of face indices, then the indices.
+std::string materialList(const std::string& counts, const std::string& materials)
+{
+    return "MeshMaterialList {\n" + counts + "\n" + materials + "}\n";
+}
+
+// A square of two triangles with one material naming fal.bmp, in the .x text format. Each part
+// can be swapped for a malformed one.
+struct MeshText {
+    std::string vertexCount = "4";
+    std::string vertices = "0.0;0.0;0.0;,\n1.0;0.0;0.0;,\n1.0;1.0;0.0;,\n0.0;1.0;0.0;;";
+    std::string faceCount = "2";
+    std::string faces = "3;0,1,2;,\n3;0,2,3;;";
+    std::string materials = materialList("1;\n2;\n0,\n0;;", material(kWallTexture));
+    std::string coordinateCount = "4";
+    std::string coordinates = "0.0;0.0;,\n1.0;0.0;,\n1.0;1.0;,\n0.0;1.0;;";
+
+    std::string text() const
+    {
+        return "xof 0303txt 0032\nMesh {\n" + vertexCount + ";\n" + vertices + "\n" + faceCount +
+               ";\n" + faces + "\n" + materials + "MeshTextureCoords {\n" + coordinateCount +
+               ";\n" + coordinates + "\n}\n}\n";
+    }
+};
+
+std::string oneMaterialNaming(const std::string& textureName)
+{
+    MeshText mesh;
+    mesh.materials = materialList("1;\n2;\n0,\n0;;", material(textureName));
+    return mesh.text();
+}
+
+std::vector<std::string> boxes()
+{
+    return callLog().named("messageBox");
+}
+
+std::string meshBox(const std::string& name)
+{
+    return messageBoxCall(name, cp1250(L"Nem találom az x filet!"));
+}
+
+std::string textureBox(const std::string& path)
+{
+    return messageBoxCall(path, cp1250(L"Nincs meg a textúra file! :("));
+}
+
+// What a failed load leaves: the name, the one "def" instance, nothing to draw.
+void expectFresh(const Model& model, const std::string& name)
+{
+    EXPECT_EQ(model.fileName, name);
+    EXPECT_FALSE(model.mesh);
+    EXPECT_EQ(model.materialCount, 0u);
+    EXPECT_TRUE(model.materials.empty());
+    EXPECT_TRUE(model.textures.empty());
+    EXPECT_TRUE(model.detailTextures.empty());
+    ASSERT_EQ(model.instances.size(), 1u);
+    EXPECT_EQ(model.instances.begin()->first, kDefaultInstanceName);
+}
+
+// One frame with every model, presented so that the draws really run.
+void drawOnce(ModelRegistry& registry)
+{
+    ASSERT_EQ(g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f,
+                              0),
+              D3D_OK);
+    ASSERT_EQ(g_device->BeginScene(), D3D_OK);
+    registry.drawAll();
+    EXPECT_EQ(g_device->EndScene(), D3D_OK);
+    EXPECT_EQ(g_device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+// One device for every case here, made by the first and let go when the tests end: Wine takes
+// a few hundred milliseconds to make one. Between cases g_device is left null, as other tests
+// expect to find it.
+class SharedDevice : public testing::Environment {
+public:
+    IDirect3DDevice9* get()
+    {
+        if (!device) {
+            real.open();
+            device = std::exchange(g_device, nullptr);
+        }
+        return device;
+    }
+
+    void TearDown() override
+    {
+        if (device) {
+            g_device = std::exchange(device, nullptr);
+            real.close();
+        }
+    }
+
+private:
+    RealDevice real;
+    IDirect3DDevice9* device = nullptr;
+};
+
+SharedDevice& sharedDevice = *static_cast<SharedDevice*>(
+    testing::AddGlobalTestEnvironment(new SharedDevice));
+
+// Each case works in a scratch folder of its own, removed with everything in it afterwards.
+class BadInput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_device = sharedDevice.get();
+        ASSERT_TRUE(g_device);
+        static int scratchCount = 0;
+        scratch = L"bad-input-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                  std::to_wstring(++scratchCount);
+        // Wine numbers processes afresh with each server, so a run that crashed may have left
+        // a folder of this name.
+        removeTree(scratch);
+        ASSERT_TRUE(CreateDirectoryW(scratch.c_str(), nullptr));
+        previousFolder.resize(GetCurrentDirectoryW(0, nullptr));
+        previousFolder.resize(GetCurrentDirectoryW(previousFolder.size(), previousFolder.data()));
+        ASSERT_TRUE(SetCurrentDirectoryW(scratch.c_str()));
+    }
+
+    void TearDown() override
+    {
+        registry.models.clear();
+        SetCurrentDirectoryW(previousFolder.c_str());
+        removeTree(scratch);
+        g_device = nullptr;
+        g_sceneLight = {};
+    }
+
+    const Model& entry(const std::string& name) { return registry.models.at(name); }
+
+    RealLoadsRecordedMessages platform;
+    ModelRegistry registry;
+    std::wstring scratch;
+    std::wstring previousFolder;
+};
+
+TEST_F(BadInput, TheUntouchedSquareLoadsWithItsTextureAndNoBox)
+{
+    ASSERT_TRUE(writeFile(kMeshFile, MeshText{}.text()));
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    ASSERT_TRUE(writeFile(kDetailTexture, bitmapFile()));
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    EXPECT_EQ(boxes(), std::vector<std::string>{});
+    ASSERT_EQ(entry(kMeshFile).materialCount, 1u);
+    EXPECT_TRUE(entry(kMeshFile).textures[0]);
+    EXPECT_TRUE(entry(kMeshFile).detailTextures[0]);
+    ASSERT_TRUE(entry(kMeshFile).mesh);
+    EXPECT_EQ(entry(kMeshFile).mesh->GetNumVertices(), 4u);
+    drawOnce(registry);
+}
+
+// A .x file's contents, made when the case runs.
+struct MeshCase {
+    std::string label;
+    std::function<std::string()> contents;
+};
+
+void PrintTo(const MeshCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+template <typename Row>
+std::string labelOf(const testing::TestParamInfo<Row>& info)
+{
+    return info.param.label;
+}
+
+MeshCase cutCase(std::string label, std::string marker, size_t pastMarker)
+{
+    return {std::move(label), [marker, pastMarker] {
+                const std::string text = MeshText{}.text();
+                return text.substr(0, text.find(marker) + pastMarker);
+            }};
+}
+
+// Seeded, so that a failure names bytes that can be made again.
+std::string randomBytes(std::string header, unsigned seed, size_t size)
+{
+    std::mt19937 generator(seed);
+    while (header.size() < size)
+        header += static_cast<char>(generator() & 0xFF);
+    return header;
+}
+
+MeshCase randomCase(std::string label, std::string header, unsigned seed, size_t size)
+{
+    return {std::move(label), [header, seed, size] { return randomBytes(header, seed, size); }};
+}
+
+// A compressed file of one chunk of random bytes, its sizes true to the file. Sizes that aren't
+// crash Wine's loader: it reads a chunk as long as the file says, past the end of the file.
+MeshCase compressedCase(std::string label, std::string format, unsigned seed, std::string start)
+{
+    return {std::move(label), [format, seed, start] {
+                constexpr WORD kChunkBytes = 1000;
+                const DWORD fileBytes = 16 + kChunkBytes;
+                const WORD sizes[2] = {kChunkBytes, kChunkBytes};
+                return "xof 0303" + format + "0032" +
+                       std::string(reinterpret_cast<const char*>(&fileBytes), sizeof fileBytes) +
+                       std::string(reinterpret_cast<const char*>(sizes), sizeof sizes) +
+                       randomBytes(start, seed, kChunkBytes);
+            }};
+}
+
+MeshCase partCase(std::string label, std::string MeshText::*part, std::string value)
+{
+    return {std::move(label), [part, value] {
+                MeshText mesh;
+                mesh.*part = value;
+                return mesh.text();
+            }};
+}
+
+MeshCase materialsCase(std::string label, std::string counts, std::string materials)
+{
+    return partCase(std::move(label), &MeshText::materials, materialList(counts, materials));
+}
+
+// The file was read once; then it is spoilt and read again.
+class RejectedMeshFile : public BadInput, public testing::WithParamInterface<MeshCase> {};
+
+TEST_P(RejectedMeshFile, FailsWithOneBoxNamingTheFileAndLeavesTheReloadedModelFresh)
+{
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    ASSERT_TRUE(writeFile(kMeshFile, MeshText{}.text()));
+    ASSERT_TRUE(registry.loadByName(kMeshFile));
+    callLog().clear();
+    ASSERT_TRUE(writeFile(kMeshFile, GetParam().contents()));
+
+    EXPECT_FALSE(registry.loadByName(kMeshFile));
+
+    EXPECT_EQ(boxes(), std::vector{meshBox(kMeshFile)});
+    ASSERT_EQ(registry.models.size(), 1u);
+    expectFresh(entry(kMeshFile), kMeshFile);
+    drawOnce(registry);
+}
+
+// What Wine's D3DX returned stands above each case. The DXFILEERR codes are those of the older
+// .x file interface, which Wine's loader passes on.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputTruncated, RejectedMeshFile,
+    testing::Values(
+        // D3DXERR_INVALIDDATA
+        cutCase("Empty", "", 0),
+        // DXFILEERR_BADFILETYPE: less than the 16 bytes of the header
+        cutCase("InsideTheHeader", "txt", 1),
+        // E_FAIL
+        cutCase("AfterTheHeader", "Mesh", 0),
+        // E_FAIL
+        cutCase("InsideTheVertexList", "1.0;1.0;0.0", 5),
+        // E_FAIL
+        cutCase("InsideTheFaceList", "3;0,2,3", 4),
+        // E_FAIL
+        cutCase("InsideTheMaterial", "8.0", 2),
+        // E_FAIL: the string never ends
+        cutCase("InsideTheTextureName", "fal.bmp", 3),
+        // E_FAIL
+        cutCase("InsideTheTextureCoordinates", "MeshTextureCoords", 30),
+        // E_FAIL
+        cutCase("BeforeTheLastBrace", "}\n}\n", 2)),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputRandomBytes, RejectedMeshFile,
+    testing::Values(
+        // DXFILEERR_BADFILETYPE
+        randomCase("NoHeader", "", 1, 4096),
+        // E_FAIL
+        randomCase("AfterATextHeader", "xof 0303txt 0032", 2, 4096),
+        // E_FAIL
+        randomCase("AfterABinaryHeader", "xof 0303bin 0032", 3, 4096),
+        // E_FAIL
+        randomCase("AMegabyteAfterATextHeader", "xof 0303txt 0032", 6, 1 << 20),
+        // DXFILEERR_BADALLOC, the loader's answer to a chunk it can't unpack
+        compressedCase("InACompressedBinaryChunk", "bzip", 4, ""),
+        // DXFILEERR_BADALLOC
+        compressedCase("InACompressedTextChunk", "tzip", 5, ""),
+        // DXFILEERR_BADALLOC
+        compressedCase("InACompressedChunkAfterItsSignature", "bzip", 7, "CK")),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputCounts, RejectedMeshFile,
+    testing::Values(
+        // E_FAIL: the numbers run out
+        partCase("AMillionVerticesDeclaredFourGiven", &MeshText::vertexCount, "1000000"),
+        // E_FAIL: the numbers run out
+        partCase("AllOnesVertexCount", &MeshText::vertexCount, "4294967295"),
+        // E_FAIL: not a DWORD
+        partCase("NegativeVertexCount", &MeshText::vertexCount, "-4"),
+        // E_FAIL: not a DWORD
+        partCase("FractionalVertexCount", &MeshText::vertexCount, "4.0"),
+        // E_FAIL: the faces run out
+        partCase("AMillionFacesDeclaredTwoGiven", &MeshText::faceCount, "1000000"),
+        // E_FAIL
+        partCase("AMillionTextureCoordinatesDeclared", &MeshText::coordinateCount, "1000000"),
+        // E_FAIL: the count must be the vertex count
+        partCase("FewerTextureCoordinatesThanVertices", &MeshText::coordinateCount, "3"),
+        // E_FAIL: the count must be the face count
+        materialsCase("AMillionMaterialFaceIndicesDeclared", "1;\n1000000;\n0,\n0;;",
+                      material(kWallTexture)),
+        // E_FAIL: one material of a million
+        materialsCase("AMillionMaterialsDeclaredOneGiven", "1000000;\n2;\n0,\n0;;",
+                      material(kWallTexture)),
+        // D3DERR_INVALIDCALL: the loader makes no mesh of nothing
+        MeshCase{"NoVerticesAndNoFaces", [] {
+                     return MeshText{"0", ";", "0", ";", "", "0", ";"}.text();
+                 }}),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputIndices, RejectedMeshFile,
+    testing::Values(
+        // E_FAIL: the loader checks each index against the vertex count
+        partCase("FaceIndexPastTheLastVertex", &MeshText::faces, "3;0,1,4;,\n3;0,2,3;;"),
+        // E_FAIL, likewise
+        partCase("AllOnesFaceIndex", &MeshText::faces, "3;0,1,4294967295;,\n3;0,2,3;;"),
+        // E_FAIL: the indices run out
+        partCase("AFaceOfAMillionCorners", &MeshText::faces, "1000000;0,1,2;,\n3;0,2,3;;"),
+        // E_FAIL: a face needs three corners
+        partCase("AFaceOfTwoCorners", &MeshText::faces, "2;0,1;,\n3;0,2,3;;"),
+        // E_FAIL, likewise
+        partCase("AFaceOfNoCorners", &MeshText::faces, "0;;,\n3;0,2,3;;"),
+        // E_FAIL: a face of a material that isn't there
+        materialsCase("MaterialIndexPastTheLastMaterial", "1;\n2;\n0,\n1;;",
+                      material(kWallTexture))),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputMaterialList, RejectedMeshFile,
+    testing::Values(
+        // E_FAIL
+        materialsCase("MoreMaterialsThanDeclared", "1;\n2;\n0,\n0;;",
+                      material(kWallTexture) + material("b.bmp")),
+        // E_FAIL
+        materialsCase("FewerMaterialsThanDeclared", "2;\n2;\n0,\n1;;", material(kWallTexture)),
+        // E_FAIL: the loader wants an index for every face, no fewer
+        materialsCase("FewerFaceIndicesThanFaces", "1;\n1;\n0;;", material(kWallTexture)),
+        // E_FAIL: and no more
+        materialsCase("MoreFaceIndicesThanFaces", "1;\n3;\n0,\n0,\n0;;",
+                      material(kWallTexture)),
+        // E_FAIL
+        materialsCase("AMaterialWithoutItsColours", "1;\n2;\n0,\n0;;", "Material {\n}\n")),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputSyntax, RejectedMeshFile,
+    testing::Values(
+        // E_FAIL: Wine's text parser won't read a whole number where a float belongs
+        partCase("WholeNumbersForCoordinates", &MeshText::vertices,
+                 "0;0;0;,\n1;0;0;,\n1;1;0;,\n0;1;0;;"),
+        // E_FAIL: no template declares it
+        partCase("AnObjectOfNoKnownKind", &MeshText::materials,
+                 MeshText{}.materials + "Zork { 1; }\n")),
+    labelOf<MeshCase>);
+
+// Malformed files that the loader takes all the same, with the materials it makes of them.
+struct AcceptedCase : MeshCase {
+    DWORD materialCount;
+    std::vector<std::string> missingTextures;   // named by the file, none of them written
+};
+
+void PrintTo(const AcceptedCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class AcceptedMeshFile : public BadInput, public testing::WithParamInterface<AcceptedCase> {};
+
+TEST_P(AcceptedMeshFile, LoadsReportsOnlyMissingTexturesAndDraws)
+{
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    ASSERT_TRUE(writeFile(kMeshFile, GetParam().contents()));
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    std::vector<std::string> expected;
+    for (const std::string& name : GetParam().missingTextures)
+        expected.push_back(textureBox(kMeshFolder + name));
+    EXPECT_EQ(boxes(), expected);
+    EXPECT_EQ(entry(kMeshFile).materialCount, GetParam().materialCount);
+    ASSERT_TRUE(entry(kMeshFile).mesh);
+    EXPECT_EQ(entry(kMeshFile).mesh->GetFVF(), kModelVertexFormat);
+    drawOnce(registry);
+}
+
+// What Wine's D3DX made of each file stands above it.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputAccepted, AcceptedMeshFile,
+    testing::Values(
+        // S_OK, the list dropped for one grey untextured material of the loader's own
+        AcceptedCase{materialsCase("NoMaterialsDeclaredOneGiven", "0;\n2;\n0,\n0;;",
+                                   material(kWallTexture)),
+                     1, {}},
+        // S_OK, the same grey material: with Wine no mesh comes without a material
+        AcceptedCase{partCase("NoMaterialList", &MeshText::materials, ""), 1, {}},
+        // S_OK, the faces kept though they cover no area
+        AcceptedCase{partCase("FacesOfOneRepeatedCorner", &MeshText::faces,
+                              "3;0,0,0;,\n3;1,1,1;;"),
+                     1, {}},
+        // S_OK, though no float holds these coordinates
+        AcceptedCase{partCase("CoordinatesBeyondTheFloatRange", &MeshText::vertices,
+                              "1" + std::string(45, '0') + ".0;0.0;0.0;,\n1.0;0.0;0.0;,\n" +
+                                  "1.0;1.0;-1" + std::string(45, '0') + ".0;,\n0.0;1.0;0.0;;"),
+                     1, {}},
+        // S_OK, the second list replacing the first
+        AcceptedCase{partCase("TwoMaterialLists", &MeshText::materials,
+                              materialList("1;\n2;\n0,\n0;;", material("a.bmp")) +
+                                  materialList("2;\n2;\n0,\n1;;",
+                                               material("b.bmp") + material("c.bmp"))),
+                     2, {"b.bmp", "c.bmp"}},
+        // S_OK, what follows the mesh unread
+        AcceptedCase{{"GarbageAfterTheLastBrace",
+                      [] { return MeshText{}.text() + "garbage }}}{{ \"\"\" 123"; }},
+                     1, {}},
+        // S_OK
+        AcceptedCase{{"ZeroBytesAfterTheLastBrace",
+                      [] { return MeshText{}.text() + std::string(100, '\0'); }},
+                     1, {}}),
+    labelOf<AcceptedCase>);
+
+// Wine's D3DX refuses every cut short of the last brace (D3DXERR_INVALIDDATA when empty,
+// DXFILEERR_BADFILETYPE inside the header, E_FAIL after it) and gives S_OK from there on.
+TEST_F(BadInput, EveryCutOfTheSquareShortOfItsLastBraceIsRejected)
+{
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    const std::string text = MeshText{}.text();
+    const size_t whole = text.rfind('}') + 1;
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        callLog().clear();
+        ASSERT_TRUE(writeFile(kMeshFile, text.substr(0, cut)));
+        const bool loaded = registry.loadByName(kMeshFile);
+        EXPECT_EQ(loaded, cut >= whole);
+        if (loaded) {
+            EXPECT_EQ(boxes(), std::vector<std::string>{});
+            drawOnce(registry);
+        } else {
+            EXPECT_EQ(boxes(), std::vector{meshBox(kMeshFile)});
+            expectFresh(entry(kMeshFile), kMeshFile);
+        }
+    }
+}
+
+// Whether a case's file is written. Some names can't exist on every host: a Linux path stops at
+// 4096 bytes, the working folder included. The loader can't open what the test couldn't write,
+// so such a name must end as a missing file does. (Names with Hungarian letters need the
+// hu_HU.UTF-8 locale, through which Wine names files on Linux; the set-up script makes it.)
+enum class OnDisk { No, Yes, IfTheHostCanNameIt };
+
+// True when the file is there for the loader to find.
+bool place(OnDisk disk, const std::string& path, const std::string& bytes)
+{
+    if (disk == OnDisk::No)
+        return false;
+    const testing::AssertionResult written = writeFile(path, bytes);
+    if (disk == OnDisk::Yes) {
+        EXPECT_TRUE(written);
+    }
+    return written;
+}
+
+struct TextureNameCase {
+    std::string label;
+    std::function<std::string()> name;
+    OnDisk disk;
+    size_t bytesKept = std::string::npos;   // how much of the name the loader hands back
+};
+
+void PrintTo(const TextureNameCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class TextureName : public BadInput, public testing::WithParamInterface<TextureNameCase> {};
+
+// The detail texture is there, so each case also shows whether the material asked for one.
+TEST_P(TextureName, IsReadBesideTheMeshOrReportedByItsPath)
+{
+    const TextureNameCase& row = GetParam();
+    const std::string name = row.name();
+    ASSERT_TRUE(writeFile(kMeshFile, oneMaterialNaming(name)));
+    ASSERT_TRUE(writeFile(kDetailTexture, bitmapFile()));
+    const bool onDisk = place(row.disk, kMeshFolder + name, bitmapFile());
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    const Model& model = entry(kMeshFile);
+    ASSERT_EQ(model.materialCount, 1u);
+    EXPECT_EQ(static_cast<bool>(model.textures[0]), onDisk);
+    EXPECT_EQ(static_cast<bool>(model.detailTextures[0]), !name.empty());
+    if (name.empty() || onDisk)
+        EXPECT_EQ(boxes(), std::vector<std::string>{});
+    else
+        EXPECT_EQ(boxes(), std::vector{textureBox(kMeshFolder + name.substr(0, row.bytesKept))});
+    drawOnce(registry);
+}
+
+// Wine's D3DX reads each mesh; what its texture loader gave stands above each case.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputTextureNames, TextureName,
+    testing::Values(
+        // not called: the mesh loader hands back the empty name
+        TextureNameCase{"Empty", [] { return std::string(); }, OnDisk::No},
+        // D3DXERR_INVALIDDATA
+        TextureNameCase{"Of260BytesMissing", [] { return std::string(256, 'n') + ".bmp"; },
+                        OnDisk::No},
+        // D3D_OK: a path of 269 bytes, past MAX_PATH, opens
+        TextureNameCase{"Of260BytesInFolders", [] { return longPath(260, "t.bmp"); },
+                        OnDisk::Yes},
+        // D3DXERR_INVALIDDATA, for the first 511 bytes: all that Wine's text parser keeps
+        TextureNameCase{"Of10000BytesMissing", [] { return std::string(9996, 'n') + ".bmp"; },
+                        OnDisk::No, 511},
+        // D3D_OK
+        TextureNameCase{"WithHungarianLetters", [] { return cp1250(L"téglafal_őű.bmp"); },
+                        OnDisk::Yes},
+        // D3DXERR_INVALIDDATA
+        TextureNameCase{"WithHungarianLettersMissing", [] { return cp1250(L"tető_ű.bmp"); },
+                        OnDisk::No}),
+    labelOf<TextureNameCase>);
+
+struct FileCase {
+    std::string label;
+    std::function<std::string()> contents;
+    bool loaderTakesIt;
+};
+
+void PrintTo(const FileCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+const std::string kNotAnImage = "Ez nem k\xE9p, csak sz\xF6veg.\r\n";  // Ez nem kép, csak szöveg.
+
+// A 2×2 bitmap whose header claims 64×64. At 65536×65536 Wine's bitmap decoder reads past its
+// buffer and the process dies inside D3DXCreateTextureFromFileA.
+std::string bitmapClaimingMorePixels()
+{
+    std::string bytes = bitmapFile();
+    const LONG side = 64;
+    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biWidth), sizeof side,
+                  reinterpret_cast<const char*>(&side), sizeof side);
+    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight), sizeof side,
+                  reinterpret_cast<const char*>(&side), sizeof side);
+    return bytes;
+}
+
+const auto kBrokenImages = testing::Values(
+    // D3DXERR_INVALIDDATA
+    FileCase{"Empty", [] { return std::string(); }, false},
+    // D3DXERR_INVALIDDATA
+    FileCase{"FileHeaderOnly", [] { return bitmapFile().substr(0, 14); }, false},
+    // D3DXERR_INVALIDDATA
+    FileCase{"CutInsideTheInfoHeader", [] { return bitmapFile().substr(0, 30); }, false},
+    // D3DXERR_INVALIDDATA: eight of the sixteen pixel bytes
+    FileCase{"CutInsideThePixels", [] { return bitmapFile().substr(0, 62); }, false},
+    // D3DXERR_INVALIDDATA
+    FileCase{"DimensionsBeyondItsPixels", bitmapClaimingMorePixels, false},
+    // D3DXERR_INVALIDDATA
+    FileCase{"Text", [] { return kNotAnImage; }, false},
+    // D3DXERR_INVALIDDATA
+    FileCase{"RandomBytes", [] { return randomBytes("", 8, 4096); }, false});
+
+class TextureFile : public BadInput, public testing::WithParamInterface<FileCase> {};
+
+// No detail texture is written: a missing one is silent.
+TEST_P(TextureFile, ThatTheLoaderRejectsIsReportedByItsPathAndTheModelStillLoads)
+{
+    ASSERT_TRUE(writeFile(kMeshFile, MeshText{}.text()));
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, GetParam().contents()));
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    const Model& model = entry(kMeshFile);
+    ASSERT_EQ(model.materialCount, 1u);
+    EXPECT_EQ(static_cast<bool>(model.textures[0]), GetParam().loaderTakesIt);
+    EXPECT_FALSE(model.detailTextures[0]);
+    if (GetParam().loaderTakesIt)
+        EXPECT_EQ(boxes(), std::vector<std::string>{});
+    else
+        EXPECT_EQ(boxes(), std::vector{textureBox(kMeshFolder + kWallTexture)});
+    drawOnce(registry);
+}
+
+INSTANTIATE_TEST_SUITE_P(BadInputTextureFiles, TextureFile, kBrokenImages, labelOf<FileCase>);
+
+class DetailTexture : public BadInput, public testing::WithParamInterface<FileCase> {};
+
+TEST_P(DetailTexture, ThatTheLoaderRejectsIsLeftOutWithoutABox)
+{
+    ASSERT_TRUE(writeFile(kMeshFile, MeshText{}.text()));
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    ASSERT_TRUE(writeFile(kDetailTexture, GetParam().contents()));
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    const Model& model = entry(kMeshFile);
+    ASSERT_EQ(model.materialCount, 1u);
+    EXPECT_TRUE(model.textures[0]);
+    EXPECT_EQ(static_cast<bool>(model.detailTextures[0]), GetParam().loaderTakesIt);
+    EXPECT_EQ(boxes(), std::vector<std::string>{});
+    drawOnce(registry);
+}
+
+INSTANTIATE_TEST_SUITE_P(BadInputDetailTextures, DetailTexture, kBrokenImages,
+                         labelOf<FileCase>);
+
+struct ModelNameCase {
+    std::string label;
+    std::function<std::string()> name;
+    OnDisk disk;
+};
+
+void PrintTo(const ModelNameCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class ModelName : public BadInput, public testing::WithParamInterface<ModelNameCase> {};
+
+// The mesh names a texture that isn't there, so its box shows the folder taken from the name.
+TEST_P(ModelName, IsKeptWholeAndItsFolderPrefixesTheTexturePath)
+{
+    const std::string name = GetParam().name();
+    const bool onDisk = place(GetParam().disk, name, oneMaterialNaming("nincs.bmp"));
+
+    EXPECT_EQ(registry.loadByName(name), onDisk);
+
+    ASSERT_EQ(registry.models.count(name), 1u);
+    if (onDisk) {
+        EXPECT_EQ(boxes(), std::vector{textureBox(folderOf(name) + "nincs.bmp")});
+        EXPECT_TRUE(entry(name).mesh);
+    } else {
+        EXPECT_EQ(boxes(), std::vector{meshBox(name)});
+        expectFresh(entry(name), name);
+    }
+    drawOnce(registry);
+}
+
+std::string everyHighByte()
+{
+    std::string name = "modellek\\";
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        name += static_cast<char>(byte);
+    return name + ".x";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputModelNames, ModelName,
+    testing::Values(
+        // D3DXERR_INVALIDDATA
+        ModelNameCase{"Empty", [] { return std::string(); }, OnDisk::No},
+        // S_OK: Wine's loader opens paths past MAX_PATH
+        ModelNameCase{"Of499Bytes", [] { return longPath(499, "m.x"); }, OnDisk::Yes},
+        // S_OK
+        ModelNameCase{"Of500Bytes", [] { return longPath(500, "m.x"); }, OnDisk::Yes},
+        // S_OK
+        ModelNameCase{"Of501Bytes", [] { return longPath(501, "m.x"); }, OnDisk::Yes},
+        // D3DXERR_INVALIDDATA on Linux, where no such path can be
+        ModelNameCase{"Of4096Bytes", [] { return longPath(4096, "m.x"); },
+                      OnDisk::IfTheHostCanNameIt},
+        // S_OK, and so for the next two
+        ModelNameCase{"WithHungarianLetters", [] { return cp1250(L"modellek\\kőház.x"); },
+                      OnDisk::Yes},
+        ModelNameCase{"WithHungarianLettersInItsFolder",
+                      [] { return cp1250(L"épületek\\ház.x"); }, OnDisk::Yes},
+        ModelNameCase{"WithEveryHighByte", everyHighByte, OnDisk::Yes},
+        // D3DXERR_INVALIDDATA
+        ModelNameCase{"WithHungarianLettersMissing",
+                      [] { return cp1250(L"modellek\\nincs_ilyen_ház.x"); }, OnDisk::No}),
+    labelOf<ModelNameCase>);
+
+} // namespace
