@@ -94,14 +94,20 @@ int RunViewer()
     HWND window = CreateMainWindow(module);
     if (StartUp(module, window))
         RunMessageLoop(window);
-    // The font and the models hold references on the device: let them go first, so that the
-    // device is really gone before Direct3D is released. Releasing Direct3D under a live device
-    // can crash the process on its way out.
-    g_engine->releaseDeviceResources();
-    ReleaseInterfaces();
+    ReleaseEverything();
     platform().unregisterClass(kWindowClassName, module);
     platform().showCursor(TRUE);
     return 0;
+}
+
+// The font and the models hold references on the device: they go first, so that the device is
+// really gone before Direct3D is released. A process that ends with Direct3D released under a
+// live device, or with the device still alive, can crash on its way out.
+void ReleaseEverything()
+{
+    if (g_engine)
+        g_engine->releaseDeviceResources();
+    ReleaseInterfaces();
 }
 
 void ReleaseInterfaces()

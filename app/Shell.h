@@ -13,3 +13,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Releases the device, Direct3D and DirectInput with its two devices, in that order.
 void ReleaseInterfaces();
+
+// Lets go of the engine's font and models, then releases the interfaces.
+void ReleaseEverything();
