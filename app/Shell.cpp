@@ -14,39 +14,6 @@ constexpr char kGraphicsFailedCaption[] = "Hiba";
 constexpr char kInputFailedText[] = "Nem siker\xFClt inicializ\xE1lni a Direct Input-ot!";   // Nem sikerült inicializálni a Direct Input-ot!
 constexpr char kInputFailedCaption[] = "Hiba!!";
 
-void RegisterWindowClass(HINSTANCE module)
-{
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_NOCLOSE;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = kWindowClassName;
-    platform().registerClass(windowClass);
-}
-
-HWND CreateMainWindow(HINSTANCE module)
-{
-    return platform().createWindow(0, kWindowClassName, kWindowTitle, WS_BORDER, 100, 100, 640,
-                                   480, platform().desktopWindow(), nullptr, module, nullptr);
-}
-
-bool StartUp(HINSTANCE module, HWND window)
-{
-    if (FAILED(InitGraphics(window))) {
-        platform().messageBox(nullptr, kGraphicsFailedText, kGraphicsFailedCaption, MB_OK);
-        return false;
-    }
-    platform().showWindow(window, SW_SHOWDEFAULT);
-    if (FAILED(InitInput(module, window))) {
-        platform().messageBox(nullptr, kInputFailedText, kInputFailedCaption, MB_OK);
-        return false;
-    }
-    platform().showWindow(window, SW_SHOWDEFAULT);
-    platform().updateWindow(window);
-    return true;
-}
-
 // Takes one message of the main window, or else one thread message. Once the window is
 // destroyed its handle matches nothing, so the quit message that its destruction posts would
 // never be taken through the window filter alone.
@@ -81,6 +48,39 @@ void Release(Interface*& pointer)
 }
 
 } // namespace
+
+void RegisterWindowClass(HINSTANCE module)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_NOCLOSE;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = kWindowClassName;
+    platform().registerClass(windowClass);
+}
+
+HWND CreateMainWindow(HINSTANCE module)
+{
+    return platform().createWindow(0, kWindowClassName, kWindowTitle, WS_BORDER, 100, 100, 640,
+                                   480, platform().desktopWindow(), nullptr, module, nullptr);
+}
+
+bool StartUp(HINSTANCE module, HWND window)
+{
+    if (FAILED(InitGraphics(window))) {
+        platform().messageBox(nullptr, kGraphicsFailedText, kGraphicsFailedCaption, MB_OK);
+        return false;
+    }
+    platform().showWindow(window, SW_SHOWDEFAULT);
+    if (FAILED(InitInput(module, window))) {
+        platform().messageBox(nullptr, kInputFailedText, kInputFailedCaption, MB_OK);
+        return false;
+    }
+    platform().showWindow(window, SW_SHOWDEFAULT);
+    platform().updateWindow(window);
+    return true;
+}
 
 int RunViewer()
 {

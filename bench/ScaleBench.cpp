@@ -1,0 +1,90 @@
+// Frame time with 1, 10, 100 and 1,000 copies of the cube, each loaded under its own name; the
+// cost of one more copy (one more draw call) should stay the same as copies are added.
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "app/Graphics.h"
+#include "bench/BenchSupport.h"
+#include "bench/ViewerHarness.h"
+#include "console/Engine.h"
+
+namespace {
+
+constexpr int kCopyCounts[] = {1, 10, 100, 1000};
+constexpr int kSets = sizeof kCopyCounts / sizeof kCopyCounts[0];
+constexpr int kWarmUpFrames = 50;
+constexpr int kRounds = 20;
+constexpr int kFramesPerRound = 100;   // each count and side: kRounds × kFramesPerRound frames
+
+using ModelMap = std::map<std::string, Model>;
+
+// Names the registry keeps apart that all lead to the same file: bit k of `copy` picks "./" or
+// ".\" for the k-th of ten leading steps, so a thousand names stay well inside MAX_PATH.
+std::string copyName(int copy)
+{
+    std::string name;
+    for (int bit = 0; bit < 10; ++bit)
+        name += (copy >> bit & 1) ? "./" : ".\\";
+    return name + kDefaultModelFile;
+}
+
+ModelMap loadCopies(int copies)
+{
+    ModelRegistry registry;
+    for (int copy = 0; copy < copies; ++copy)
+        registry.loadByName(copyName(copy));
+    return std::move(registry.models);
+}
+
+} // namespace
+
+int main()
+{
+    QuietPlatform quiet;
+    setPlatform(&quiet);
+    HWND window = startViewer();
+    if (!window)
+        return 1;
+    idleTurn();
+    D3DXMATRIX view, projection;
+    g_device->GetTransform(D3DTS_VIEW, &view);
+    g_device->GetTransform(D3DTS_PROJECTION, &projection);
+    auto bareTurn = [&] { bareRegistryFrame(view, projection); };
+
+    // Every count stays loaded and takes its turn in the viewer's registry (a swap of maps), so
+    // that the counts, like the two sides, share whatever the machine's speed does meanwhile.
+    g_engine->registry.models.clear();
+    ModelMap sets[kSets];
+    for (int set = 0; set < kSets; ++set) {
+        sets[set] = loadCopies(kCopyCounts[set]);
+        std::swap(g_engine->registry.models, sets[set]);
+        for (int i = 0; i < kWarmUpFrames; ++i) {
+            pumpMessages();
+            idleTurn();
+        }
+        std::swap(g_engine->registry.models, sets[set]);
+    }
+    double viewerMs[kSets] = {}, bareMs[kSets] = {};
+    for (int round = 0; round < kRounds; ++round) {
+        for (int set = 0; set < kSets; ++set) {
+            std::swap(g_engine->registry.models, sets[set]);
+            viewerMs[set] += meanTurnMs(g_device, kFramesPerRound, idleTurn) / kRounds;
+            bareMs[set] += meanTurnMs(g_device, kFramesPerRound, bareTurn) / kRounds;
+            std::swap(g_engine->registry.models, sets[set]);
+        }
+    }
+    for (int set = 0; set < kSets; ++set) {
+        const int copies = kCopyCounts[set];
+        std::printf("scale_%d_models %zu\n", copies, sets[set].size());
+        std::printf("scale_%d_viewer_ms %.4f\n", copies, viewerMs[set]);
+        std::printf("scale_%d_bare_ms %.4f\n", copies, bareMs[set]);
+    }
+    reportMessages(quiet);
+    for (ModelMap& set : sets)
+        set.clear();
+    stopViewer(window);
+    setPlatform(nullptr);
+    return 0;
+}

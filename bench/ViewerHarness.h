@@ -1,0 +1,107 @@
+// The viewer's own start-up and idle turn, run outside its message loop so they can be timed,
+// and a platform binding that keeps message boxes from waiting for a click.
+#pragma once
+
+#include <string>
+
+#include "app/Platform.h"
+
+// Forwards every call to the binding in force when it was made, except message boxes, which it
+// only counts: a real one would stop the benchmark until someone clicks it.
+class QuietPlatform final : public Platform {
+public:
+    QuietPlatform() : real(platform()) {}
+
+    int showCursor(BOOL show) override { return real.showCursor(show); }
+    HMODULE moduleHandle() override { return real.moduleHandle(); }
+    ATOM registerClass(const WNDCLASSEXA& windowClass) override
+    {
+        return real.registerClass(windowClass);
+    }
+    HWND createWindow(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                      LPVOID param) override
+    {
+        return real.createWindow(exStyle, className, title, style, x, y, width, height, parent,
+                                 menu, instance, param);
+    }
+    HWND desktopWindow() override { return real.desktopWindow(); }
+    BOOL showWindow(HWND window, int command) override { return real.showWindow(window, command); }
+    BOOL updateWindow(HWND window) override { return real.updateWindow(window); }
+    BOOL unregisterClass(LPCSTR className, HINSTANCE instance) override
+    {
+        return real.unregisterClass(className, instance);
+    }
+    BOOL peekMessage(MSG* message, HWND window, UINT first, UINT last, UINT remove) override
+    {
+        return real.peekMessage(message, window, first, last, remove);
+    }
+    BOOL translateMessage(const MSG* message) override { return real.translateMessage(message); }
+    LRESULT dispatchMessage(const MSG* message) override { return real.dispatchMessage(message); }
+    LRESULT defWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        return real.defWindowProc(window, message, wParam, lParam);
+    }
+    void postQuitMessage(int exitCode) override { real.postQuitMessage(exitCode); }
+    int messageBox(HWND, LPCSTR text, LPCSTR caption, UINT) override
+    {
+        ++messageBoxes;
+        lastMessage = std::string(caption) + ": " + text;
+        return IDOK;
+    }
+    DWORD timeGetTime() override { return real.timeGetTime(); }
+
+    IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return real.direct3DCreate9(sdkVersion); }
+    HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
+                               void** directInput, IUnknown* outer) override
+    {
+        return real.directInput8Create(instance, version, interfaceId, directInput, outer);
+    }
+    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
+                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
+                          ID3DXBuffer** effectInstances, DWORD* materialCount,
+                          ID3DXMesh** mesh) override
+    {
+        return real.loadMeshFromX(fileName, options, device, adjacency, materials,
+                                  effectInstances, materialCount, mesh);
+    }
+    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
+                                  IDirect3DTexture9** texture) override
+    {
+        return real.createTextureFromFile(device, fileName, texture);
+    }
+    HRESULT createFont(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
+                       UINT mipLevels, BOOL italic, DWORD charSet, DWORD precision, DWORD quality,
+                       DWORD pitchAndFamily, LPCSTR faceName, ID3DXFont** font) override
+    {
+        return real.createFont(device, height, width, weight, mipLevels, italic, charSet,
+                               precision, quality, pitchAndFamily, faceName, font);
+    }
+
+    int messageBoxes = 0;
+    std::string lastMessage;
+
+private:
+    Platform& real;
+};
+
+// RunViewer's steps up to its message loop: cursor, window class, window, graphics (which loads
+// the start-up scene), input, showing the window. Null when graphics or input failed.
+HWND startViewer();
+
+// One turn of the message loop that finds no message.
+void idleTurn();
+
+// Whether the first input poll reached the camera: without it the view is degenerate and the
+// viewer would draw nothing but sky and text.
+bool cameraWasDriven();
+
+// The same frame as the viewer's without its input poll or text: clear, the given view and
+// projection, the stage states, and every registered model's subsets at the origin.
+void bareRegistryFrame(const D3DXMATRIX& view, const D3DXMATRIX& projection);
+
+// RunViewer's shut-down, after the window is gone.
+void stopViewer(HWND window);
+
+// Prints what the quiet binding caught, if anything.
+void reportMessages(const QuietPlatform& quiet);

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (bench/) in build-bench/, runs them on a virtual display of their own with
+# a private Wine prefix, and prints the machine and one table: the viewer against bare Direct3D 9
+# + D3DX doing the same work. It measures and prints; no figure makes it fail.
+# Usage: bench.sh   (TESTDATA may name the folder holding dxsdk/C++/Direct3D/EffectParam/car2.x)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/setup.sh
+cmake --no-warn-unused-cli -S . -B build-bench -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DVIEWER_BENCHMARKS=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-bench >/dev/null
+
+bin=build-bench/bench
+startup_runs=11
+testdata=${TESTDATA:-$(cd .. && pwd)/shared/testdata/x}
+car=$testdata/dxsdk/C++/Direct3D/EffectParam/car2.x
+car_windows="Z:${car//\//\\}"   # Wine's Z: drive is the Linux root
+
+export WINEPREFIX=$PWD/build-bench/wineprefix
+results=build-bench/bench-results.txt   # every figure as the programs printed it
+: >"$results"
+display_file=$(mktemp)
+xvfb_pid=
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -f "$display_file"
+}
+trap cleanup EXIT
+
+# One display and one lasting Wine server for every run: each program starts warm, and
+# wine-run.sh leaves both alone when DISPLAY is set.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$display_file")"
+scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1   # makes the prefix the first time
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wineserver -p </dev/null >/dev/null 2>&1
+scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
+
+# Runs one benchmark from the repository folder, which holds objektumok/; tags each line.
+run() {
+    local tag=$1 exe=$2
+    shift 2
+    scripts/wine-run.sh "$bin/$exe.exe" "$@" </dev/null 2>/dev/null | tr -d '\r' \
+        | sed "s/^/$tag /" >>"$results" || echo "$tag error $exe failed" >>"$results"
+}
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+for _ in $(seq $startup_runs); do   # taking turns, so drift falls on both alike
+    run viewer bench_startup_viewer
+    run bare bench_startup_bare
+done
+run both bench_frame
+run both bench_scale
+run both bench_load "$car_windows"
+run viewer bench_memory viewer
+run bare bench_memory bare
+
+value() { awk -v t="$1" -v k="$2" '$1 == t && $2 == k { print $3; exit }' "$results"; }
+median() {
+    awk -v t="$1" -v k="$2" '$1 == t && $2 == k { print $3 }' "$results" | sort -g \
+        | awk '{ v[NR] = $1 } END { if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+range() { awk -v t="$1" -v k="$2" '$1 == t && $2 == k { print $3 }' "$results" | sort -g | sed -n '1p;$p' | paste -sd-; }
+calc() { awk "BEGIN { printf \"$1\", $2 }" 2>/dev/null || echo "-"; }
+ratio() { calc "%.2f" "$1 / $2"; }
+row() { printf '%-38s %10s %10s   %s\n' "$@" | sed 's/ *$//'; }
+
+echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo "wine:    $(wine --version 2>/dev/null), load average before the runs: $load_before"
+echo
+row benchmark viewer bare "ratio / notes"
+
+sv=$(median viewer startup_ms) sb=$(median bare startup_ms)
+row "start-up to first frame (ms)" "$sv" "$sb" \
+    "$(ratio "$sv" "$sb")  median of $startup_runs runs each; ranges $(range viewer startup_ms), $(range bare startup_ms)"
+
+fv=$(value both frame_viewer_ms) fb=$(value both frame_bare_ms)
+row "idle turn, sample scene (ms)" "$fv" "$fb" \
+    "$(ratio "$fv" "$fb")  mean of $(value both frames); input poll alone $(value both frame_poll_ms) ms"
+
+lv=$(value both load_viewer_ms) lb=$(value both load_bare_ms)
+row "load car2.x (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb")  median of $(value both runs) runs each"
+
+for copies in 1 10 100 1000; do
+    cv=$(value both scale_${copies}_viewer_ms) cb=$(value both scale_${copies}_bare_ms)
+    row "idle turn, $copies cube(s) (ms)" "$cv" "$cb" "$(ratio "$cv" "$cb")"
+done
+for span in "1 100" "100 1000"; do
+    set -- $span
+    pv=$(calc "%.2f" "($(value both scale_$2_viewer_ms) - $(value both scale_$1_viewer_ms)) * 1000 / ($2 - $1)")
+    pb=$(calc "%.2f" "($(value both scale_$2_bare_ms) - $(value both scale_$1_bare_ms)) * 1000 / ($2 - $1)")
+    row "per extra cube, $1 to $2 (us)" "$pv" "$pb" "$(ratio "$pv" "$pb")  one draw call each"
+done
+
+for reloads in 1 100 1000 10000; do
+    row "private memory, $reloads reload(s) (KiB)" "$(value viewer memory_${reloads}_kib)" \
+        "$(value bare memory_${reloads}_kib)" ""
+done
+for span in "100 1000" "1000 10000"; do
+    set -- $span
+    gv=$(calc "%.0f" "($(value viewer memory_$2_kib) - $(value viewer memory_$1_kib)) * 1024 / ($2 - $1)")
+    gb=$(calc "%.0f" "($(value bare memory_$2_kib) - $(value bare memory_$1_kib)) * 1024 / ($2 - $1)")
+    row "growth per reload, $1 to $2 (B)" "$gv" "$gb" ""
+done
+
+# Anything a benchmark noticed: failures, message boxes, an input poll that did not arrive.
+awk '$2 == "error" || $2 == "note" || $2 == "messages" { $1 = $1 ":"; print }' "$results" \
+    | sort -u | sed 's/^/  /'
