@@ -100,6 +100,22 @@ TEST_F(ConsoleCommands, PlainTextIsLeftAloneWithItsCarriageReturn)
     EXPECT_EQ(engine.lines[2], "");
 }
 
+TEST_F(ConsoleCommands, AThousandCommandsInARowKeepTenLinesAndOneEntryPerName)
+{
+    platform.missingFiles.insert("nincs.x");
+    const std::string commands[] = {"#load x a.x", "#load x nincs.x", "#nope", "text",
+                                    "#load x b.x"};
+    for (int i = 0; i < 1000; ++i)
+        submit(commands[i % 5]);
+    EXPECT_EQ(engine.lines[1], "b.x" + kLoaded);
+    EXPECT_EQ(engine.lines[2], "text\r");
+    EXPECT_EQ(engine.lines[3], "Command not found!");
+    EXPECT_EQ(engine.lines[4], "#nope");
+    EXPECT_EQ(engine.lines[5], "nincs.x" + kNotLoaded);
+    EXPECT_EQ(engine.registry.models.size(), 3u);
+    EXPECT_EQ(callLog().named("messageBox").size(), 200u);
+}
+
 TEST_F(ConsoleCommands, AHundredKilobyteLineIsHandledLikeAnyOther)
 {
     const std::string longText(100 * 1024, 'x');
