@@ -9,9 +9,11 @@
 
 namespace {
 
-constexpr char kGraphicsFailedText[] = "Nem siker\xFClt inicializ\xE1lni a d3d-t!";   // Nem sikerült inicializálni a d3d-t!
+// "Nem sikerült inicializálni a d3d-t!"
+constexpr char kGraphicsFailedText[] = "Nem siker\xFClt inicializ\xE1lni a d3d-t!";
 constexpr char kGraphicsFailedCaption[] = "Hiba";
-constexpr char kInputFailedText[] = "Nem siker\xFClt inicializ\xE1lni a Direct Input-ot!";   // Nem sikerült inicializálni a Direct Input-ot!
+// "Nem sikerült inicializálni a Direct Input-ot!"
+constexpr char kInputFailedText[] = "Nem siker\xFClt inicializ\xE1lni a Direct Input-ot!";
 constexpr char kInputFailedCaption[] = "Hiba!!";
 
 // Takes one message of the main window, or else one thread message. Once the window is

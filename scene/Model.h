@@ -17,7 +17,10 @@ constexpr char kDefaultInstanceName[] = "def";
 // One placement of a model: turned about Z, then Y, then X (radians), then moved to position.
 struct ModelInstance {
     ModelInstance() = default;
-    ModelInstance(const Vec3& position, const Vec3& rotation) : position(position), rotation(rotation) {}
+    ModelInstance(const Vec3& position, const Vec3& rotation)
+        : position(position), rotation(rotation)
+    {
+    }
 
     Vec3 position;
     Vec3 rotation;
