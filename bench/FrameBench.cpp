@@ -22,10 +22,7 @@ int main()
     HWND window = startViewer();
     if (!window)
         return 1;
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        pumpMessages();
-        idleTurn();
-    }
+    warmUp(kWarmUpFrames);
     waitForDevice(g_device);
     D3DXMATRIX view, projection;
     g_device->GetTransform(D3DTS_VIEW, &view);

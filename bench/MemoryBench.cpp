@@ -35,10 +35,7 @@ int runViewer()
     HWND window = startViewer();
     if (!window)
         return 1;
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        pumpMessages();
-        idleTurn();
-    }
+    warmUp(kWarmUpFrames);
     for (int reload = 1; reload <= kReloads; ++reload) {
         g_engine->registry.loadByName(kDefaultModelFile);
         pumpMessages();

@@ -60,10 +60,7 @@ int main()
     for (int set = 0; set < kSets; ++set) {
         sets[set] = loadCopies(kCopyCounts[set]);
         std::swap(g_engine->registry.models, sets[set]);
-        for (int i = 0; i < kWarmUpFrames; ++i) {
-            pumpMessages();
-            idleTurn();
-        }
+        warmUp(kWarmUpFrames);
         std::swap(g_engine->registry.models, sets[set]);
     }
     double viewerMs[kSets] = {}, bareMs[kSets] = {};

@@ -29,6 +29,14 @@ void idleTurn()
     RenderFrame();
 }
 
+void warmUp(int frames)
+{
+    for (int i = 0; i < frames; ++i) {
+        pumpMessages();
+        idleTurn();
+    }
+}
+
 bool cameraWasDriven()
 {
     const Vec3& offset = g_cameraRig.orbit.offset;

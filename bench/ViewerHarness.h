@@ -89,6 +89,9 @@ private:
 // the start-up scene), input, showing the window. Null when graphics or input failed.
 HWND startViewer();
 
+// Runs this many turns, each taking what messages wait and then polling and drawing once.
+void warmUp(int frames);
+
 // One turn of the message loop that finds no message.
 void idleTurn();
 
