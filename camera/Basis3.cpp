@@ -11,16 +11,19 @@ struct Matrix3 {
     double m[3][3];
 };
 
-// The axis is used as stored, not normalised, and nothing ever renormalises the frame: rounding in
-// its length leaks into the turned vectors. Turns of a few degrees a frame keep that drift tiny;
-// turns of tens of degrees amplify it until the frame shrinks away.
+// The axis is normalised here, on a double copy. Once two axes turn every frame their stored
+// lengths drift by rounding, and Rodrigues' formula about an axis that is not of unit length
+// also stretches the vectors it turns: the frame would feed its own error back until it ended
+// in NaN. The stored vectors are left as they are.
 Matrix3 axisAngleRotation(const Float3& axis, float degrees)
 {
     const double theta = degreesToRadians(degrees);
     const double cs = std::cos(theta);
     const double sn = std::sin(theta);
     const double t = 1.0 - cs;
-    const double ux = axis.x, uy = axis.y, uz = axis.z;
+    const double length = std::sqrt(double(axis.x) * axis.x + double(axis.y) * axis.y +
+                                    double(axis.z) * axis.z);
+    const double ux = axis.x / length, uy = axis.y / length, uz = axis.z / length;
     return {{{t * ux * ux + cs, t * ux * uy - sn * uz, t * ux * uz + sn * uy},
              {t * ux * uy + sn * uz, t * uy * uy + cs, t * uy * uz - sn * ux},
              {t * ux * uz - sn * uy, t * uy * uz + sn * ux, t * uz * uz + cs}}};

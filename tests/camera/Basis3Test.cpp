@@ -69,8 +69,7 @@ TEST_P(EachAxis, FourQuarterTurnsReturnTheFrame)
 INSTANTIATE_TEST_SUITE_P(Basis3, EachAxis, testing::Values(
     &Basis3::rotateAboutUp, &Basis3::rotateAboutSide, &Basis3::rotateAboutForward));
 
-// Turns of up to 2 degrees, the size a frame applies. The axis is used unnormalised, so length
-// errors feed back into the turned vectors; much larger turns amplify them until the frame collapses.
+// Turns of up to 2 degrees about axes picked at random; the turned axis itself is never touched.
 TEST(Basis3Drift, ThousandsOfSmallRandomTurnsKeepTheFrameOrthonormalAndTheAxisUntouched)
 {
     const std::pair<Turn, Float3 Basis3::*> turns[] = {{&Basis3::rotateAboutUp, &Basis3::up},
