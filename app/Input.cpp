@@ -12,19 +12,18 @@ IDirectInputDevice8A* g_mouse = nullptr;
 
 namespace {
 
-// A device that stays lost this many times in a row costs the turn its input; the next turn
-// tries again, so the loop never spins on a device that won't come back.
+// A device that stays lost is asked this many times a turn and then read as idle for the turn:
+// the loop never spins on a device that won't come back, and the other device still counts, so
+// Escape on the keyboard ends the run whatever the mouse does.
 constexpr int kMaxReacquireTries = 10;
 
-// After a failed read: true when the turn may go on, false when it has lost its input.
+// After a failed read: false when the device went to another program or is not acquired, which
+// costs the turn its input; true when the turn may go on.
 bool Recover(IDirectInputDevice8A* device)
 {
     HRESULT result = device->Acquire();
-    for (int tries = 1; result == DIERR_INPUTLOST; ++tries) {
-        if (tries == kMaxReacquireTries)
-            return false;
+    for (int tries = 1; result == DIERR_INPUTLOST && tries < kMaxReacquireTries; ++tries)
         result = device->Acquire();
-    }
     return result != DIERR_OTHERAPPHASPRIO && result != DIERR_NOTACQUIRED;
 }
 

@@ -307,7 +307,7 @@ void PrintTo(const LostDevice& c, std::ostream* os) { *os << c.name; }
 class PollInputLostKeyboard : public PollInputTest,
                               public testing::WithParamInterface<LostDevice> {};
 
-TEST_P(PollInputLostKeyboard, AcquiresAgainWhileLostAndGivesUpAfterTen)
+TEST_P(PollInputLostKeyboard, AcquiresAgainWhileLostAtMostTenTimes)
 {
     keyboard.stateResults = {DIERR_INPUTLOST};
     keyboard.acquireResults.assign(GetParam().lost, DIERR_INPUTLOST);
@@ -329,11 +329,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LostDevice{"BackAtTheThirdTry", 2, DI_OK, 3, true},
                     LostDevice{"ThenTakenByAnotherApp", 2, DIERR_OTHERAPPHASPRIO, 3, false},
                     LostDevice{"BackAtTheTenthTry", 9, DI_OK, 10, true},
-                    LostDevice{"LostTenTimes", 10, DI_OK, 10, false},
-                    LostDevice{"LostForGood", 40, DI_OK, 10, false}),
+                    LostDevice{"LostTenTimesGoesOnIdle", 10, DI_OK, 10, true},
+                    LostDevice{"LostForGoodGoesOnIdle", 40, DI_OK, 10, true}),
     [](const testing::TestParamInfo<LostDevice>& info) { return info.param.name; });
 
-TEST_F(PollInputTest, LostMouseAlsoGivesUpAfterTenTries)
+TEST_F(PollInputTest, MouseLostForGoodStillLetsEscapeAndTheKeysThrough)
 {
     mouse.stateResults = {DIERR_INPUTLOST};
     mouse.acquireResults.assign(40, DIERR_INPUTLOST);
@@ -343,8 +343,10 @@ TEST_F(PollInputTest, LostMouseAlsoGivesUpAfterTenTries)
 
     std::vector<std::string> expected = {kReadKeyboard, kReadMouse};
     expected.insert(expected.end(), 10, "Acquire(mouse)");
+    expected.push_back("postQuitMessage(0)");
     EXPECT_EQ(callLog().calls(), expected);
-    EXPECT_FALSE(after().targetMovedFrom(before));
+    EXPECT_TRUE(after().targetMovedFrom(before));
+    EXPECT_FALSE(after().turnedFrom(before));
 }
 
 // Fills the stack below the caller with 0xFF, where the next call's locals will lie: a snapshot
