@@ -13,6 +13,14 @@ const D3DXVECTOR3 kSceneLightDirection(0.0f, -100.0f, 0.0f);
 
 namespace {
 
+// A device that Present reports lost draws nothing until it has been reset; while it can't be
+// reset yet, each turn waits this long instead of spinning.
+constexpr DWORD kLostDeviceWaitMs = 50;
+
+// What the device was created with; a reset asks for the same again.
+D3DPRESENT_PARAMETERS createdParameters = {};
+bool deviceLost = false;
+
 D3DPRESENT_PARAMETERS windowedParameters(D3DFORMAT displayFormat)
 {
     D3DPRESENT_PARAMETERS parameters = {};
@@ -37,6 +45,33 @@ void SetStartupStates()
     }
 }
 
+// Lets the font's device objects go, resets the device and brings back the font and the states
+// a reset forgets. Meshes and textures live in the managed pool and survive it.
+bool ResetDevice()
+{
+    g_engine->onLostDevice();
+    D3DPRESENT_PARAMETERS parameters = createdParameters;
+    if (FAILED(g_device->Reset(&parameters)))
+        return false;
+    g_engine->onResetDevice();
+    SetStartupStates();
+    return true;
+}
+
+// False while a lost device can't be drawn on; asks Direct3D only once Present reported a loss.
+bool DeviceReady()
+{
+    if (!deviceLost)
+        return true;
+    const HRESULT state = g_device->TestCooperativeLevel();
+    if (state == D3D_OK || (state == D3DERR_DEVICENOTRESET && ResetDevice())) {
+        deviceLost = false;
+        return true;
+    }
+    platform().sleep(kLostDeviceWaitMs);
+    return false;
+}
+
 } // namespace
 
 HRESULT InitGraphics(HWND window)
@@ -49,7 +84,9 @@ HRESULT InitGraphics(HWND window)
     if (FAILED(g_direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode)))
         return E_FAIL;
 
-    D3DPRESENT_PARAMETERS parameters = windowedParameters(mode.Format);
+    createdParameters = windowedParameters(mode.Format);
+    deviceLost = false;
+    D3DPRESENT_PARAMETERS parameters = createdParameters;
     if (FAILED(g_direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                         &g_device)))
@@ -81,6 +118,8 @@ void ApplySceneLight()
 
 void RenderFrame()
 {
+    if (!DeviceReady())
+        return;
     g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
     if (SUCCEEDED(g_device->BeginScene())) {
         g_cameraRig.applyView();
@@ -92,5 +131,7 @@ void RenderFrame()
         g_engine->drawHud();
         g_device->EndScene();
     }
-    g_device->Present(nullptr, nullptr, nullptr, nullptr);
+    // Another program taking the screen, a display-mode change or a driver reset loses the device.
+    if (g_device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST)
+        deviceLost = true;
 }

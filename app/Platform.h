@@ -29,6 +29,7 @@ public:
     virtual void postQuitMessage(int exitCode) = 0;
     virtual int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
     virtual DWORD timeGetTime() = 0;
+    virtual void sleep(DWORD milliseconds) = 0;
 
     // Direct3D, D3DX and DirectInput creation
     virtual IDirect3D9* direct3DCreate9(UINT sdkVersion) = 0;

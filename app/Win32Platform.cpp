@@ -43,6 +43,7 @@ public:
         return ::MessageBoxA(owner, text, caption, type);
     }
     DWORD timeGetTime() override { return ::timeGetTime(); }
+    void sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return ::Direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,

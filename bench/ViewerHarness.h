@@ -50,6 +50,7 @@ public:
         return IDOK;
     }
     DWORD timeGetTime() override { return real.timeGetTime(); }
+    void sleep(DWORD milliseconds) override { real.sleep(milliseconds); }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return real.direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,

@@ -35,7 +35,11 @@ public:
     void createFont();
     void drawHud();
 
-    ID3DXFont* font = nullptr;   // lives as long as the process
+    // The font's own device objects go before the device is reset and come back after it.
+    void onLostDevice();
+    void onResetDevice();
+
+    ID3DXFont* font = nullptr;   // released before the device, at shut-down or on #exit
     std::array<std::string, kConsoleLineCount> lines;
     D3DXCOLOR textColor;
     DWORD lastTick;

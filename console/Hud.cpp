@@ -42,11 +42,27 @@ int FramesPerSecond(DWORD lastTick, DWORD prevTick)
 
 } // namespace
 
+// A failed creation leaves no font, whatever the library wrote into its out-parameter.
 void Engine::createFont()
 {
-    platform().createFont(g_device, 15, 0, FW_NORMAL, 0, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                          "Arial", &font);
+    ID3DXFont* created = nullptr;
+    const HRESULT result = platform().createFont(g_device, 15, 0, FW_NORMAL, 0, FALSE,
+                                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                                 "Arial", &created);
+    font = SUCCEEDED(result) ? created : nullptr;
+}
+
+void Engine::onLostDevice()
+{
+    if (font)
+        font->OnLostDevice();
+}
+
+void Engine::onResetDevice()
+{
+    if (font)
+        font->OnResetDevice();
 }
 
 void Engine::drawHud()

@@ -335,6 +335,106 @@ INSTANTIATE_TEST_SUITE_P(
                               defaultLightPointingDown()}),
     [](const testing::TestParamInfo<LightCase>& info) { return info.param.name; });
 
+// A started device with its font and the start-up scene, which Present has just reported lost.
+class LostDevice : public GraphicsTest {
+protected:
+    void SetUp() override
+    {
+        GraphicsTest::SetUp();
+        ASSERT_EQ(InitGraphics(fakes.window), S_OK);
+        device.presentResult = D3DERR_DEVICELOST;
+        RenderFrame();
+        device.presentResult = D3D_OK;
+        callLog().clear();
+    }
+
+    // A test that leaves the device lost would leave it so for the next one.
+    void TearDown() override
+    {
+        device.cooperativeLevel = D3D_OK;
+        device.resetResults.clear();
+        RenderFrame();
+    }
+
+    FakeDevice& device = fakes.device();
+};
+
+const std::vector<std::string> kWaitForTheDevice = {"TestCooperativeLevel()", "sleep(50)"};
+const std::vector<std::string> kResetAndRestore = {
+    "OnLostDevice(font:Arial)",
+    "Reset(ptr)",
+    "OnResetDevice(font:Arial)",
+    "SetRenderState(137, 1)",
+    "SetRenderState(139, 2434341)",
+    "SetRenderState(7, 1)",
+    "SetSamplerState(0, 6, 2)", "SetSamplerState(0, 5, 2)", "SetSamplerState(0, 7, 2)",
+    "SetSamplerState(1, 6, 2)", "SetSamplerState(1, 5, 2)", "SetSamplerState(1, 7, 2)",
+};
+
+TEST_F(LostDevice, DrawsNothingAndWaitsEachTurnWhileItStaysLost)
+{
+    device.cooperativeLevel = D3DERR_DEVICELOST;
+
+    RenderFrame();
+    RenderFrame();
+
+    std::vector<std::string> expected = kWaitForTheDevice;
+    expected.insert(expected.end(), kWaitForTheDevice.begin(), kWaitForTheDevice.end());
+    EXPECT_EQ(callLog().calls(), expected);
+}
+
+TEST_F(LostDevice, IsResetWithItsParametersThenGetsItsFontAndStatesBackAndDrawsAgain)
+{
+    device.cooperativeLevel = D3DERR_DEVICELOST;
+    RenderFrame();
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    callLog().clear();
+
+    RenderFrame();
+
+    std::vector<std::string> expected = {"TestCooperativeLevel()"};
+    expected.insert(expected.end(), kResetAndRestore.begin(), kResetAndRestore.end());
+    expected.push_back("Clear(0, null, 3, 0xFF64C8FF, 1, 0)");
+    EXPECT_EQ(firstCalls(expected.size()), expected);
+    EXPECT_EQ(callLog().calls().back(), "Present(null, null, null, null)");
+    EXPECT_EQ(std::memcmp(&device.resetParameters, &fakes.fakeDirect3D.presentParameters,
+                          sizeof device.resetParameters),
+              0);
+
+    // Back to the frame of a device that was never lost.
+    callLog().clear();
+    RenderFrame();
+    EXPECT_EQ(callLog().calls().front(), "Clear(0, null, 3, 0xFF64C8FF, 1, 0)");
+}
+
+TEST_F(LostDevice, AFailedResetIsTriedAgainOnALaterTurn)
+{
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    device.resetResults = {D3DERR_DRIVERINTERNALERROR};
+
+    RenderFrame();
+    EXPECT_EQ(callLog().calls(), (std::vector<std::string>{"TestCooperativeLevel()",
+                                                           "OnLostDevice(font:Arial)",
+                                                           "Reset(ptr)", "sleep(50)"}));
+    callLog().clear();
+    RenderFrame();
+
+    EXPECT_EQ(callLog().named("Reset"), std::vector<std::string>{"Reset(ptr)"});
+    EXPECT_EQ(callLog().named("OnResetDevice").size(), 1u);
+    EXPECT_EQ(callLog().named("Present").size(), 1u);
+}
+
+TEST_F(LostDevice, ThatComesBackByItselfNeedsNoReset)
+{
+    device.cooperativeLevel = D3D_OK;
+
+    RenderFrame();
+
+    EXPECT_EQ(callLog().calls().front(), "TestCooperativeLevel()");
+    EXPECT_TRUE(callLog().named("Reset").empty());
+    EXPECT_EQ(callLog().named("DrawSubset").size(), 1u);
+}
+
 TEST_F(GraphicsTest, ResetClearsAnyEarlierLightToTheDefaults)
 {
     g_sceneLight.Type = D3DLIGHT_SPOT;

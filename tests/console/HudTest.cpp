@@ -134,6 +134,18 @@ INSTANTIATE_TEST_SUITE_P(Channels, ColourPacking,
                                            Channel{2.0f, 0xFF0000}, Channel{-1.0f, 0x000000},
                                            Channel{0.1f, 0x1A0000}));
 
+TEST_F(Hud, AFailedFontCreationLeavesNoFontWhateverTheLibraryWroteBack)
+{
+    Engine fresh;
+    platform.fontResult = E_OUTOFMEMORY;
+
+    fresh.createFont();
+    fresh.drawHud();
+
+    EXPECT_EQ(fresh.font, nullptr);
+    EXPECT_TRUE(callLog().named("DrawTextA").empty());
+}
+
 TEST_F(Hud, WithoutAFontNothingIsDrawnAndTheClockStillRuns)
 {
     engine.font = nullptr;

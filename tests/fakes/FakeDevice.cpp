@@ -40,7 +40,7 @@ STDMETHODIMP FakeDevice::Present(const RECT* source, const RECT* destination, HW
                                  const RGNDATA* dirtyRegion)
 {
     record(__func__, source, destination, window, dirtyRegion);
-    return D3D_OK;
+    return presentResult;
 }
 
 STDMETHODIMP FakeDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
@@ -108,4 +108,23 @@ STDMETHODIMP FakeDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
 {
     record(__func__, stage, texture);
     return D3D_OK;
+}
+
+STDMETHODIMP FakeDevice::TestCooperativeLevel()
+{
+    record(__func__);
+    return cooperativeLevel;
+}
+
+STDMETHODIMP FakeDevice::Reset(D3DPRESENT_PARAMETERS* parameters)
+{
+    record(__func__, parameters);
+    if (!parameters)
+        return D3DERR_INVALIDCALL;
+    resetParameters = *parameters;
+    if (resetResults.empty())
+        return D3D_OK;
+    const HRESULT result = resetResults.front();
+    resetResults.pop_front();
+    return result;
 }

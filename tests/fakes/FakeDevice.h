@@ -4,9 +4,12 @@
 // log: Clear(0, null, 3, 0xFF64C8FF, 1, 0), SetRenderState(137, 1), SetTexture(1, null).
 // SetLight and SetMaterial log their records field by field; SetTransform logs the state alone
 // and keeps the matrix, to compare with what D3DX computes. Set beginSceneResult to fail
-// BeginScene. Any other method logs Name(unexpected) and returns E_NOTIMPL.
+// BeginScene, presentResult to lose the device, cooperativeLevel and resetResults for what
+// TestCooperativeLevel and each Reset answer; Reset logs the present parameters it is given.
+// Any other method logs Name(unexpected) and returns E_NOTIMPL.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,6 +23,10 @@ public:
     FakeDevice() : FakeComObject("device", true) {}
 
     HRESULT beginSceneResult = D3D_OK;
+    HRESULT presentResult = D3D_OK;
+    HRESULT cooperativeLevel = D3D_OK;
+    std::deque<HRESULT> resetResults;   // one a Reset; D3D_OK once they run out
+    D3DPRESENT_PARAMETERS resetParameters = {};   // what the last Reset was given
 
     std::map<D3DTRANSFORMSTATETYPE, D3DMATRIX> transforms;   // the last matrix of each state
     std::vector<std::pair<D3DTRANSFORMSTATETYPE, D3DMATRIX>> transformHistory;
@@ -41,8 +48,9 @@ public:
                                       DWORD value) override;
     STDMETHODIMP SetMaterial(const D3DMATERIAL9* material) override;
     STDMETHODIMP SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    STDMETHODIMP TestCooperativeLevel() override;
+    STDMETHODIMP Reset(D3DPRESENT_PARAMETERS* parameters) override;
 
-    STDMETHODIMP TestCooperativeLevel() override { return unexpected(__func__); }
     STDMETHODIMP_(UINT) GetAvailableTextureMem() override { unexpected(__func__); return {}; }
     STDMETHODIMP EvictManagedResources() override { return unexpected(__func__); }
     STDMETHODIMP GetDirect3D(IDirect3D9**) override { return unexpected(__func__); }
@@ -58,7 +66,6 @@ public:
         { return unexpected(__func__); }
     STDMETHODIMP GetSwapChain(UINT, IDirect3DSwapChain9**) override { return unexpected(__func__); }
     STDMETHODIMP_(UINT) GetNumberOfSwapChains() override { unexpected(__func__); return {}; }
-    STDMETHODIMP Reset(D3DPRESENT_PARAMETERS*) override { return unexpected(__func__); }
     STDMETHODIMP GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9**) override
         { return unexpected(__func__); }
     STDMETHODIMP GetRasterStatus(UINT, D3DRASTER_STATUS*) override { return unexpected(__func__); }

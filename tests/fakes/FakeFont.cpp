@@ -12,3 +12,15 @@ STDMETHODIMP_(INT) FakeFont::DrawTextA(ID3DXSprite* sprite, const char* text, IN
         record(__func__, sprite, drawn, count, nullptr, format, LoggedColor{color});
     return drawTextResult;
 }
+
+STDMETHODIMP FakeFont::OnLostDevice()
+{
+    record(__func__);
+    return D3D_OK;
+}
+
+STDMETHODIMP FakeFont::OnResetDevice()
+{
+    record(__func__);
+    return D3D_OK;
+}

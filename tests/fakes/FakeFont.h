@@ -3,7 +3,8 @@
 // Logged as font:<face>; FakePlatform's createFont hands one out. DrawTextA logs
 // DrawTextA(font:Arial, null, FPS: 60, -1, 10, 10, 630, 30, 256, 0xFFFFFF00): the sprite, the
 // text (its first count bytes when count isn't -1), count, the rectangle's left, top, right and
-// bottom (or null), the format and the colour. It returns drawTextResult.
+// bottom (or null), the format and the colour. It returns drawTextResult. OnLostDevice and
+// OnResetDevice log OnLostDevice(font:Arial) and OnResetDevice(font:Arial).
 #pragma once
 
 #include <string>
@@ -35,6 +36,6 @@ public:
     STDMETHODIMP PreloadTextW(const WCHAR*, INT) override { return unexpected(__func__); }
     STDMETHODIMP_(INT) DrawTextW(ID3DXSprite*, const WCHAR*, INT, RECT*, DWORD, D3DCOLOR) override
         { unexpected(__func__); return {}; }
-    STDMETHODIMP OnLostDevice() override { return unexpected(__func__); }
-    STDMETHODIMP OnResetDevice() override { return unexpected(__func__); }
+    STDMETHODIMP OnLostDevice() override;
+    STDMETHODIMP OnResetDevice() override;
 };

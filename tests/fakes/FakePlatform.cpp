@@ -215,6 +215,11 @@ DWORD FakePlatform::timeGetTime()
     return now;
 }
 
+void FakePlatform::sleep(DWORD milliseconds)
+{
+    logCall("sleep", milliseconds);
+}
+
 IDirect3D9* FakePlatform::direct3DCreate9(UINT sdkVersion)
 {
     logCall("direct3DCreate9", sdkVersion);
@@ -243,13 +248,17 @@ HRESULT FakePlatform::loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDev
     auto listed = meshFiles.find(file);
     const MeshFile description = listed != meshFiles.end() ? listed->second : MeshFile{};
 
-    auto mesh = std::make_unique<FakeMesh>(uniqueName("mesh", file));
-    mesh->vertexCount = description.vertexCount;
-    mesh->vertexBuffer.data = description.vertexData;
-    mesh->vertexBuffer.lockResult = description.lockResult;
-    mesh->cloneResult = description.cloneResult;
-    *created = mesh.get();
-    meshes.push_back(std::move(mesh));
+    if (description.noMesh) {
+        *created = nullptr;
+    } else {
+        auto mesh = std::make_unique<FakeMesh>(uniqueName("mesh", file));
+        mesh->vertexCount = description.vertexCount;
+        mesh->vertexBuffer.data = description.vertexData;
+        mesh->vertexBuffer.lockResult = description.lockResult;
+        mesh->cloneResult = description.cloneResult;
+        *created = mesh.get();
+        meshes.push_back(std::move(mesh));
+    }
 
     if (materials && description.noMaterialBuffer) {
         *materials = nullptr;
@@ -286,8 +295,10 @@ HRESULT FakePlatform::createFont(IDirect3DDevice9* device, INT height, UINT widt
 {
     logCall("createFont", device, height, width, weight, mipLevels, italic, charSet, precision,
             quality, pitchAndFamily, faceName, created);
-    if (FAILED(fontResult))
+    if (FAILED(fontResult)) {
+        *created = reinterpret_cast<ID3DXFont*>(0xBADF0);
         return fontResult;
+    }
     fonts.push_back(std::make_unique<FakeFont>(uniqueName("font", faceName ? faceName : "")));
     *created = fonts.back().get();
     return D3D_OK;

@@ -27,6 +27,7 @@
 struct MeshFile {
     std::vector<FakeMaterial> materials = {FakeMaterial{}};
     bool noMaterialBuffer = false;   // hands out a null buffer, still with the materials' count
+    bool noMesh = false;             // succeeds but hands out no mesh
     DWORD vertexCount = 0;
     std::vector<BYTE> vertexData;
     HRESULT cloneResult = D3D_OK;
@@ -78,7 +79,7 @@ public:
     std::map<std::string, MeshFile> meshFiles;   // a file not listed loads as MeshFile{}
     std::set<std::string> missingFiles;          // .x and texture files that fail to load
     HRESULT missingFileResult = E_FAIL;
-    HRESULT fontResult = D3D_OK;
+    HRESULT fontResult = D3D_OK;   // on failure, a dangling pointer is left in the out-parameter
 
     // Everything handed out, in order. A second object from the same file or face is named
     // <name>#2, a third <name>#3, so that every label in the log is one object.
@@ -104,6 +105,7 @@ public:
     void postQuitMessage(int exitCode) override;
     int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     DWORD timeGetTime() override;
+    void sleep(DWORD milliseconds) override;
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override;
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
