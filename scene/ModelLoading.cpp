@@ -53,13 +53,17 @@ D3DMATERIAL9 withAmbientFromDiffuse(D3DMATERIAL9 material)
 
 HRESULT Model::load()
 {
+    // A second load replaces what the first one read; nothing of it may linger.
+    releaseResources();
     ComPtr<ID3DXBuffer> materialBuffer;
     ComPtr<ID3DXMesh> loadedMesh;
     // Read into a local so that a file that can't be read leaves this model fresh.
     DWORD loadedMaterialCount = 0;
-    if (FAILED(platform().loadMeshFromX(fileName.c_str(), D3DXMESH_MANAGED, g_device, nullptr,
-                                        materialBuffer.out(), nullptr, &loadedMaterialCount,
-                                        loadedMesh.out()))) {
+    const HRESULT result = platform().loadMeshFromX(fileName.c_str(), D3DXMESH_MANAGED, g_device,
+                                                    nullptr, materialBuffer.out(), nullptr,
+                                                    &loadedMaterialCount, loadedMesh.out());
+    // A loader that reports success without a mesh has read nothing either.
+    if (FAILED(result) || !loadedMesh) {
         showMessage(fileName.c_str(), kMissingMeshCaption);
         return E_FAIL;
     }

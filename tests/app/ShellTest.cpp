@@ -284,6 +284,23 @@ TEST_F(RunViewerTest, ShutDownLetsGoOfTheFontAndModelsBeforeTheDevice)
     EXPECT_TRUE(g_engine->registry.models.empty());
 }
 
+// The exit handler that #exit runs: it may also find everything released already, after a
+// normal shut-down.
+TEST_F(RunViewerTest, ExitHandlerReleasesEachObjectOnceTheDeviceAfterItsDependants)
+{
+    ASSERT_TRUE(StartUp(fakes.module, fakes.window));
+    callLog().clear();
+
+    ReleaseEverything();
+    ReleaseEverything();
+
+    EXPECT_EQ(callLog().named("Release"),
+              joined({{"Release(font:Arial)", "Release(mesh:objektumok\\haz\\map02.x:clone)"},
+                      kReleaseAll}));
+    EXPECT_EQ(g_engine->font, nullptr);
+    EXPECT_TRUE(g_engine->registry.models.empty());
+}
+
 // A graphics start-up that fails at one step, the calls it made and what there is to release.
 struct FailedGraphics {
     const char* name;

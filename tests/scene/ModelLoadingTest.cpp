@@ -2,6 +2,7 @@
 #include "tests/scene/SceneFixture.h"
 
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -27,6 +28,57 @@ TEST_F(ModelLoading, MissingMeshFileShowsItsNameOnceFailsAndLeavesEverythingUnto
     EXPECT_FALSE(model.mesh);
     EXPECT_EQ(g_sceneLight.Range, 123.0f);
 }
+
+TEST_F(ModelLoading, SuccessWithoutAMeshIsTreatedAsAFileThatCouldNotBeRead)
+{
+    fakes.meshFiles["m.x"].noMesh = true;
+    g_sceneLight.Range = 123.0f;
+    Model model("m.x");
+
+    EXPECT_EQ(model.load(), E_FAIL);
+
+    EXPECT_EQ(callLog().named("messageBox"),
+              std::vector{messageBoxCall("m.x", kMissingMeshCaption)});
+    EXPECT_EQ(model.materialCount, 0u);
+    EXPECT_TRUE(model.materials.empty());
+    EXPECT_FALSE(model.mesh);
+    EXPECT_EQ(g_sceneLight.Range, 123.0f);
+    EXPECT_EQ(callLog().named("Release"), std::vector<std::string>{"Release(materials:m.x)"});
+}
+
+// Loading again a model that holds resources, with the file changed in between.
+struct SecondLoad {
+    const char* name;
+    MeshFile file;
+    bool missing;
+};
+
+void PrintTo(const SecondLoad& c, std::ostream* os) { *os << c.name; }
+
+class ModelLoadingAgain : public ModelLoading, public testing::WithParamInterface<SecondLoad> {};
+
+TEST_P(ModelLoadingAgain, KeepsNothingOfTheFirstLoad)
+{
+    fakes.meshFiles["m.x"] = fileWithTexture("wall.bmp");
+    Model model = loaded("m.x");
+    fakes.meshFiles["m.x"] = GetParam().file;
+    if (GetParam().missing)
+        fakes.missingFiles.insert("m.x");
+
+    EXPECT_EQ(model.load(), GetParam().missing ? E_FAIL : S_OK);
+
+    EXPECT_EQ(model.materialCount, GetParam().missing ? 0u : 1u);
+    for (const auto& texture : fakes.textures)
+        EXPECT_EQ(texture->refCount, 0) << texture->label;
+    EXPECT_EQ(fakes.meshes.at(0)->clones.at(0)->refCount, 0);
+    EXPECT_FALSE(!model.textures.empty() && model.textures[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChangedFiles, ModelLoadingAgain,
+    testing::Values(SecondLoad{"NowUntextured", MeshFile{}, false},
+                    SecondLoad{"NowMissing", MeshFile{}, true}),
+    [](const testing::TestParamInfo<SecondLoad>& info) { return info.param.name; });
 
 TEST_F(ModelLoading, ReadingTheFileResetsTheSceneLightToAWhiteDirectionalLight)
 {
