@@ -6,7 +6,8 @@ set -u
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$repo/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No debugger on a crash: its dialog would wait for a click, and the crash shows in the exit code.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}
 
 # The prefix is made once and reused; the lock keeps parallel first runs from racing.
 mkdir -p "$(dirname "$WINEPREFIX")"
