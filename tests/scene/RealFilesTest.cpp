@@ -1,6 +1,8 @@
-// Loading the real .x files of the shared test data on a real Direct3D device under Wine.
+// Loading real .x files by other authors on a real Direct3D device under Wine: the repository's
+// own selection, and the larger collection beside the repository when there is one.
 #include <algorithm>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <vector>
 
@@ -30,14 +32,15 @@ std::vector<std::string> split(const std::string& text, char separator)
     return parts;
 }
 
-// The shared test data lies beside the repository: walk up from the executable until it shows.
-std::string findTestData()
+// The folder `relative` (backslash-separated) in the nearest folder above the executable that
+// holds it with its expected.tsv; empty when none does.
+std::string findFolderAbove(const std::string& relative)
 {
     std::string directory(32768, '\0');
     directory.resize(GetModuleFileNameA(nullptr, directory.data(), directory.size()));
     for (size_t slash; (slash = directory.find_last_of("\\/")) != std::string::npos;) {
         directory.erase(slash);
-        const std::string candidate = directory + "\\shared\\testdata\\x";
+        const std::string candidate = directory + "\\" + relative;
         if (GetFileAttributesA((candidate + "\\expected.tsv").c_str()) != INVALID_FILE_ATTRIBUTES)
             return candidate;
     }
@@ -69,12 +72,24 @@ std::string directoryOf(const std::string& path)
     return backslash == std::string::npos ? std::string() : path.substr(0, backslash + 1);
 }
 
-class RealFiles : public testing::Test {
+// A collection of real files: where it lies above the executable, and whether it must be there.
+struct Collection {
+    const char* name;
+    const char* folder;
+    bool optional;
+};
+
+void PrintTo(const Collection& c, std::ostream* os) { *os << c.name; }
+
+class RealFiles : public testing::TestWithParam<Collection> {
 protected:
     void SetUp() override
     {
-        dataFolder = findTestData();
-        ASSERT_FALSE(dataFolder.empty()) << "shared\\testdata\\x not found above the executable";
+        const Collection& collection = GetParam();
+        dataFolder = findFolderAbove(collection.folder);
+        if (dataFolder.empty() && collection.optional)
+            GTEST_SKIP() << collection.folder << " is not beside the repository: skipped";
+        ASSERT_FALSE(dataFolder.empty()) << collection.folder << " not found above the executable";
         ASSERT_NO_FATAL_FAILURE(device.open());
 
         previousFolder.resize(GetCurrentDirectoryA(0, nullptr));
@@ -111,7 +126,7 @@ void expectDetailCoordinatesScaled(ID3DXMesh& mesh)
     EXPECT_EQ(mismatches, 0u);
 }
 
-TEST_F(RealFiles, EveryFileLoadsAsTheReferenceRunOfTheLoaderSays)
+TEST_P(RealFiles, EveryFileLoadsAsTheReferenceRunOfTheLoaderSays)
 {
     const std::vector<ExpectedLoad> rows = readExpectedLoads(dataFolder);
     ASSERT_FALSE(rows.empty());
@@ -155,5 +170,11 @@ TEST_F(RealFiles, EveryFileLoadsAsTheReferenceRunOfTheLoaderSays)
     }
     EXPECT_EQ(registry.models.size(), rows.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Collections, RealFiles,
+    testing::Values(Collection{"Bundled", "tests\\data\\x", false},
+                    Collection{"SharedBesideTheRepository", "shared\\testdata\\x", true}),
+    [](const testing::TestParamInfo<Collection>& info) { return info.param.name; });
 
 } // namespace
