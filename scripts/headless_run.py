@@ -2,7 +2,6 @@
 Escape, as a user would."""
 
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
@@ -12,8 +11,8 @@ SHOT = build_dir() / "screenshot.png"
 
 with Viewer(REPO, log_dir=build_dir()) as viewer:
     window = viewer.wait_for_window()
-    time.sleep(3)   # let the scene settle on screen
-    viewer.screenshot(window).save(SHOT)
+    viewer.wait_until_drawing(window)
+    viewer.wait_until_still(window).save(SHOT)
     viewer.hold_key(window, "Escape")
     code = viewer.wait_exit(timeout=30)
 print(f"Screenshot of the viewer: {SHOT}")

@@ -1,12 +1,9 @@
 """Steering the view as a user does: keys, mouse and wheel, switching cameras, quitting."""
 
 import shutil
-import time
 import unittest
 
-from viewer import Viewer, differs, stage_scene
-
-BELOW_FRAME_RATE = (0, 40, 634, 455)   # all of the picture but the changing read-out
+from viewer import BELOW_FRAME_RATE, Viewer, differs, stage_scene
 
 
 class Cameras(unittest.TestCase):
@@ -16,8 +13,7 @@ class Cameras(unittest.TestCase):
         self.window = self.viewer.wait_for_window()
         self.viewer.wait_until_drawing(self.window)
         self.viewer.xdotool("mousemove", "--window", self.window, 300, 200)
-        time.sleep(0.5)
-        self.start = self.shot()
+        self.start = self.viewer.wait_until_still(self.window)
 
     def tearDown(self):
         self.viewer.stop()
@@ -27,7 +23,8 @@ class Cameras(unittest.TestCase):
         return self.viewer.screenshot(self.window)
 
     def assertPictureChanged(self, what):
-        self.assertTrue(differs(self.start, self.shot(), BELOW_FRAME_RATE, at_least=500), what)
+        self.viewer.wait_for_picture(self.window, lambda shot: differs(self.start, shot, BELOW_FRAME_RATE, at_least=500),
+                                     timeout=10, what=what)
 
     def test_holding_w_moves_towards_the_houses(self):
         self.viewer.hold_key(self.window, "w", seconds=0.5)
@@ -45,9 +42,8 @@ class Cameras(unittest.TestCase):
         self.viewer.hold_key(self.window, "v")
         self.assertPictureChanged("V did not switch the camera")
         self.viewer.hold_key(self.window, "v")
-        back = self.shot()
-        self.assertFalse(differs(self.start, back, BELOW_FRAME_RATE, at_least=20),
-                         "the orbit view did not come back as it was")
+        self.viewer.wait_for_picture(self.window, lambda shot: not differs(self.start, shot, BELOW_FRAME_RATE, at_least=20),
+                                     timeout=10, what="the orbit view as it was")
 
     def test_escape_ends_the_run_with_exit_code_0(self):
         self.viewer.hold_key(self.window, "Escape")

@@ -3,9 +3,7 @@
 import shutil
 import unittest
 
-from viewer import SKY, Viewer, near, stage_scene
-
-MISSING_MESH_CAPTION = "Nem találom az x filet!"
+from viewer import MISSING_MESH_CAPTION, SKY, Viewer, near, stage_scene
 
 
 def looks_green(color):
@@ -40,11 +38,11 @@ class MissingStartupScene(unittest.TestCase):
         workdir = stage_scene(without=["objektumok/haz/map02.x"])
         try:
             with Viewer(workdir) as viewer:
-                box = viewer.wait_for_window(MISSING_MESH_CAPTION)
+                box = viewer.wait_for_message_box(MISSING_MESH_CAPTION)
                 text = viewer.screenshot(box).read_text(darkest=200)
                 # OCR reads the backslashes as other letters, and may read the zero as an o.
                 self.assertRegex(text, r"^objektumok.haz.map[0oO]?2\.x$")
-                viewer.close_message_box(box)
+                viewer.close_message_box(MISSING_MESH_CAPTION)
                 window = viewer.wait_for_window()
                 shot = viewer.wait_until_drawing(window)
                 # Nothing but sky below the frame-rate read-out.

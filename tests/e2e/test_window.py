@@ -29,7 +29,7 @@ class MainWindow(unittest.TestCase):
 
     def test_destroying_the_window_ends_the_run_with_exit_code_0(self):
         self.viewer.wait_until_drawing(self.window)
-        self.viewer.close_window()   # finds the window by its class name
+        self.assertTrue(self.viewer.close_window())   # finds the window by its class name
         self.assertEqual(self.viewer.wait_exit(timeout=30), 0)
 
 

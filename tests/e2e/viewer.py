@@ -1,6 +1,8 @@
 """Drives the real viewer under Wine on a virtual display of its own, as a person would:
-keys and mouse through xdotool, screenshots through ImageMagick, every wait with a timeout."""
+keys, text and mouse through the X server's test input (xdotool), screenshots through
+ImageMagick, message boxes closed by a small Windows helper, every wait with a timeout."""
 
+import difflib
 import os
 import re
 import shutil
@@ -14,6 +16,10 @@ WINE_RUN = REPO / "scripts" / "wine-run.sh"
 SAMPLE_DATA = REPO / "objektumok"
 WINDOW_TITLE = "Pelgrav D3D ablaka!!"
 SKY = (100, 200, 255)
+BELOW_FRAME_RATE = (0, 40, 634, 455)   # all of the picture but the changing read-out
+MISSING_MESH_CAPTION = "Nem találom az x filet!"
+LOADED_TEXT = " nevű modell sikeresen betöltve."
+NOT_LOADED_TEXT = " nevű modell nem létezik, hibás, vagy egyéb okból nem tölthető be!!"
 
 
 def build_dir():
@@ -64,21 +70,40 @@ class Screenshot:
         rows = [self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)] for y in range(y0, y1)]
         return Screenshot(x1 - x0, y1 - y0, b"".join(rows))
 
-    def read_text(self, darkest=80, alphabet=None):
-        """The near-black text in the picture, read back with OCR (Hungarian letters included)."""
-        mask = bytes(0 if max(self.rgb[i:i + 3]) < darkest else 255 for i in range(0, len(self.rgb), 3))
-        header = f"P5 {self.width} {self.height} 255\n".encode()
+    def text_mask(self, darkest=None):
+        """Black where the text is, white elsewhere. With `darkest`, text is whatever is darker
+        than it in every channel; without it, whatever is much darker than the brightest pixel
+        near it, which finds the black text over sky, grass and walls alike."""
+        if darkest is not None:
+            return bytes(0 if max(self.rgb[i:i + 3]) < darkest else 255 for i in range(0, len(self.rgb), 3))
+        grey = [(r * 299 + g * 587 + b * 114) // 1000
+                for r, g, b in zip(self.rgb[0::3], self.rgb[1::3], self.rgb[2::3])]
+        around = local_maximum(grey, self.width, self.height, radius=3)
+        return bytes(0 if g < 0.6 * a else 255 for g, a in zip(grey, around))
+
+    def read_text(self, darkest=None, alphabet=None, single_line=False):
+        """The dark text in the picture, read back with OCR (Hungarian letters included)."""
+        image = f"P5 {self.width} {self.height} 255\n".encode() + self.text_mask(darkest)
         with tempfile.TemporaryDirectory() as folder:
-            image = Path(folder) / "text.png"
+            upscaled = Path(folder) / "text.png"
             subprocess.run(["convert", "pgm:-", "-bordercolor", "white", "-border", "10", "-resize", "300%",
-                            str(image)], input=header + mask, check=True)
+                            str(upscaled)], input=image, check=True)
             limit = ["-c", f"tessedit_char_whitelist={alphabet}"] if alphabet else []
-            return subprocess.run(["tesseract", str(image), "-", "-l", "hun", "--psm", "6", *limit],
+            layout = "7" if single_line else "6"
+            return subprocess.run(["tesseract", str(upscaled), "-", "-l", "hun", "--psm", layout, *limit],
                                   capture_output=True, text=True, check=True, timeout=60).stdout.strip()
 
     def save(self, path):
         header = f"P6 {self.width} {self.height} 255\n".encode()
         subprocess.run(["convert", "ppm:-", str(path)], input=header + self.rgb, check=True)
+
+
+def local_maximum(values, width, height, radius):
+    """Each value replaced by the largest within `radius` of it, row and column alike."""
+    rows = [max(values[y * width + max(0, x - radius):y * width + min(width, x + radius + 1)])
+            for y in range(height) for x in range(width)]
+    return [max(rows[max(0, y - radius) * width + x:min(height, y + radius + 1) * width:width])
+            for y in range(height) for x in range(width)]
 
 
 def parse_ppm(data):
@@ -140,11 +165,14 @@ class Viewer:
     def wait_exit(self, timeout=20):
         return self.process.wait(timeout=timeout)
 
-    def close_window(self):
-        """Asks the main window to close (the window has no close box of its own)."""
-        subprocess.run([str(WINE_RUN), str(close_window_exe())], env=self.env, check=True,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=60)
+    def close_window(self, caption=None):
+        """Asks a window to close as the system would: the main window (which has no close box
+        of its own), or every message box with this caption, which answers as its OK button
+        does. No key is pressed, so none is left held for the viewer or the next program."""
+        arguments = [caption] if caption else []
+        return subprocess.run([str(WINE_RUN), str(close_window_exe()), *arguments], env=self.env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
 
     # Windows
 
@@ -169,28 +197,21 @@ class Viewer:
     def window_title(self, window):
         return self.xdotool("getwindowname", window).rstrip("\n")
 
-    # Input
+    # Input, through the X server's test input to the focused window, as a keyboard gives it:
+    # text sent straight to a window can lose its Shift state under Wine, and a release sent to
+    # a window that is gone stays pressed in Wine's key state.
 
     def hold_key(self, window, key, seconds=0.2):
         """DirectInput reads the key state once a frame: hold the key for a few frames."""
         self.xdotool("windowfocus", window)
-        self.xdotool("keydown", "--window", window, key)
+        self.xdotool("keydown", key)
         time.sleep(seconds)
-        self.xdotool("keyup", "--window", window, key)
-        time.sleep(0.2)
-
-    def close_message_box(self, box):
-        """Presses its OK button with Enter. The key goes through the X server's test input, not
-        to the box's own window: the box is gone before the key comes up, and a release sent to
-        a window that no longer exists would leave Enter held down for DirectInput."""
-        self.xdotool("windowfocus", box)
-        self.xdotool("key", "Return")
-        time.sleep(0.5)
+        self.xdotool("keyup", key)
+        time.sleep(0.1)
 
     def type_text(self, window, text):
         self.xdotool("windowfocus", window)
-        self.xdotool("type", "--window", window, "--delay", "60", text)
-        time.sleep(0.3)
+        self.xdotool("type", "--delay", "60", text, timeout=20 + len(text))
 
     def move_mouse(self, dx, dy):
         self.xdotool("mousemove_relative", "--", dx, dy)
@@ -201,6 +222,17 @@ class Viewer:
         self.xdotool("windowfocus", window)
         self.xdotool("click", "--repeat", abs(steps), "--delay", "50", button)
         time.sleep(0.3)
+
+    # Message boxes
+
+    def wait_for_message_box(self, caption, timeout=20):
+        """A box can come up a while after the key that caused it."""
+        return self.wait_for_window(caption, timeout)
+
+    def close_message_box(self, caption, timeout=20):
+        """Closes the box with this caption and waits until it is gone."""
+        self.close_window(caption)
+        wait_until(lambda: not self.find_window(caption), timeout, f"the box {caption!r} to close")
 
     # Pictures
 
@@ -217,6 +249,15 @@ class Viewer:
         """The window exists before the device and the scene are ready: wait for the sky."""
         return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
                                      what="the first frames")
+
+    def wait_until_still(self, window, region=BELOW_FRAME_RATE, timeout=20):
+        """Waits until two screenshots in a row agree in `region`: the view has stopped moving."""
+        shots = [self.screenshot(window)]
+
+        def still():
+            shots.append(self.screenshot(window))
+            return shots[-1] if not differs(shots[-2], shots[-1], region, at_least=1) else None
+        return wait_until(still, timeout, "the view to stand still", interval=0.3)
 
     def wait_for_picture(self, window, condition, timeout=30, what="the picture"):
         return wait_until(lambda: (lambda shot: shot if condition(shot) else None)(self.screenshot(window)),
@@ -239,3 +280,57 @@ def near(color, expected, tolerance=12):
 def differs(a, b, region, at_least=50):
     """Whether two pictures differ in at least `at_least` pixels of region (x0, y0, x1, y1)."""
     return a.crop(*region).differing_pixels(b.crop(*region)) >= at_least
+
+
+def console_line(index):
+    """Console line `index` in the client area as (x0, y0, x1, y1): line 0 is the input line,
+    and each older line stands 13 pixels higher."""
+    top = 400 - 13 * index
+    return (0, top - 2, 634, top + 16)
+
+
+def similarity(a, b):
+    return difflib.SequenceMatcher(None, a, b).ratio()
+
+
+class Console:
+    """The viewer's console as a user works it: Enter opens it, the typed text shows on the input
+    line, and Enter again runs the line."""
+
+    def __init__(self, viewer, window):
+        self.viewer, self.window = viewer, window
+
+    def open(self):
+        """Opens the console and returns the picture: it stands still from now on, but for the
+        frame rate, since an open console freezes the cameras."""
+        self.viewer.hold_key(self.window, "Return")
+        return self.viewer.screenshot(self.window)
+
+    def type(self, text, opened, timeout=10):
+        """Types after the prompt and waits until the text shows on the input line: a viewer that
+        has not drawn it within the timeout has stopped responding."""
+        self.viewer.type_text(self.window, text)
+        self.viewer.wait_for_picture(self.window, lambda shot: differs(opened, shot, console_line(0), at_least=20),
+                                     timeout, what=f"{text!r} on the input line")
+
+    def run(self, text):
+        opened = self.open()
+        self.type(text, opened)
+        self.viewer.hold_key(self.window, "Return")
+
+    def read_line(self, index, characters=None):
+        """What line `index` reads, as far right as `characters` of text reach when given: the
+        scene beyond the text only gives OCR noise to read."""
+        x0, y0, x1, y1 = console_line(index)
+        if characters:
+            x1 = min(x1, x0 + 20 + 8 * characters)
+        return self.viewer.screenshot(self.window).crop(x0, y0, x1, y1).read_text(single_line=True)
+
+    def wait_for_line(self, index, expected, others=(), timeout=20):
+        """Waits until line `index` reads as `expected`: nearer to it than to any of `others`, and
+        near enough that OCR's slips (a backslash read as a letter) can't hide another text."""
+        def read_as_expected():
+            text = self.read_line(index, characters=max(map(len, [expected, *others])))
+            nearest = max([expected, *others], key=lambda candidate: similarity(text, candidate))
+            return text if nearest == expected and similarity(text, expected) >= 0.7 else None
+        return wait_until(read_as_expected, timeout, f"{expected!r} on console line {index}", interval=0.3)
