@@ -3,13 +3,7 @@
 import shutil
 import unittest
 
-from viewer import MISSING_MESH_CAPTION, SKY, Viewer, near, stage_scene
-
-
-def looks_green(color):
-    r, g, b = color
-    return g > r + 20 and g > b + 20
-
+from viewer import MISSING_MESH_CAPTION, SKY, Viewer, looks_green, near, stage_scene
 
 def looks_red(color):
     r, g, b = color

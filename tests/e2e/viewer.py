@@ -116,8 +116,9 @@ def parse_ppm(data):
 class Viewer:
     """One run of the viewer in a working directory, on its own Xvfb display."""
 
-    def __init__(self, workdir, log_dir=None):
+    def __init__(self, workdir, log_dir=None, exe=None):
         self.workdir = Path(workdir)
+        self.exe = Path(exe or viewer_exe())
         self.log_path = Path(log_dir or workdir) / "viewer.log"
         self.env = dict(os.environ)
         self.env.setdefault("WINEPREFIX", str(build_dir() / "wineprefix"))
@@ -137,13 +138,13 @@ class Viewer:
             self.env["DISPLAY"] = ":" + display.readline().strip()
         self.log = open(self.log_path, "w")
         # Output goes to a file: Wine's services may hold on to the pipes of whoever starts them.
-        self.process = subprocess.Popen([str(WINE_RUN), str(viewer_exe())], cwd=self.workdir, env=self.env,
+        self.process = subprocess.Popen([str(WINE_RUN), str(self.exe)], cwd=self.workdir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
         return self
 
     def stop(self):
         if self.process and self.process.poll() is None:
-            subprocess.run(["pkill", "-f", str(viewer_exe())], check=False)
+            subprocess.run(["pkill", "-f", str(self.exe)], check=False)
             try:
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
@@ -271,6 +272,11 @@ def stage_scene(without=()):
     for relative in without:
         (workdir / relative).unlink()
     return workdir
+
+
+def looks_green(color):
+    r, g, b = color
+    return g > r + 20 and g > b + 20
 
 
 def near(color, expected, tolerance=12):
