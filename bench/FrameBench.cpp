@@ -1,6 +1,8 @@
-// Frame time on the sample scene: the viewer's idle turn against a bare loop that draws the same
-// subsets on the same device with the same transforms, textures and stage states.
+// Frame time on the sample scene: the viewer's idle turn against a bare turn that makes the same
+// calls on the same device, font and input devices: the input reads, the camera, the light, the
+// model's world matrix, stage states and subsets, the HUD text.
 #include <cstdio>
+#include <vector>
 
 #include "app/Graphics.h"
 #include "app/Input.h"
@@ -24,24 +26,26 @@ int main()
         return 1;
     warmUp(kWarmUpFrames);
     waitForDevice(g_device);
-    D3DXMATRIX view, projection;
-    g_device->GetTransform(D3DTS_VIEW, &view);
-    g_device->GetTransform(D3DTS_PROJECTION, &projection);
-    auto bareTurn = [&] { bareRegistryFrame(view, projection); };
+    BareSession session = viewerSession();
+    const std::vector<const Model*> models = registryModels();
+    auto bare = [&] { bareTurn(session, models); };
 
     // Short rounds take turns: the machine's speed wanders over seconds, and both sides should
     // see the same of it.
     double viewerMs = 0, bareMs = 0;
     for (int round = 0; round < kRounds; ++round) {
         viewerMs += meanTurnMs(g_device, kFramesPerRound, idleTurn) / kRounds;
-        bareMs += meanTurnMs(g_device, kFramesPerRound, bareTurn) / kRounds;
+        bareMs += meanTurnMs(g_device, kFramesPerRound, bare) / kRounds;
     }
-    // The input poll alone, to tell its share of the difference from the text's.
+    // The input poll alone, the viewer's and the bare one.
     const double pollMs = meanTurnMs(g_device, kRounds * kFramesPerRound, PollInput);
+    const double barePollMs =
+        meanTurnMs(g_device, kRounds * kFramesPerRound, [&] { readBareInput(session); });
     std::printf("frames %d\n", kRounds * kFramesPerRound);
     std::printf("frame_viewer_ms %.4f\n", viewerMs);
     std::printf("frame_bare_ms %.4f\n", bareMs);
     std::printf("frame_poll_ms %.4f\n", pollMs);
+    std::printf("frame_bare_poll_ms %.4f\n", barePollMs);
     if (!cameraWasDriven())
         std::printf("note the input poll did not reach the camera\n");
     reportMessages(quiet);

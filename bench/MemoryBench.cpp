@@ -1,6 +1,7 @@
 // Memory: the process's private bytes after 1, 100, 1,000 and 10,000 reloads of the cube, each
 // reload followed by a frame. Usage: bench_memory viewer | bare
 #include <cstdio>
+#include <vector>
 #include <cstring>
 
 #include "app/Graphics.h"
@@ -49,36 +50,31 @@ int runViewer()
     return 0;
 }
 
-// The same D3DX calls, the earlier model released before the next is loaded, as a reload does.
-// The start-up scene is drawn too: what the software renderer allocates depends on what it draws.
+// The bare start-up and the same D3DX calls for each reload, the earlier model released before
+// the next is loaded, as a reload does; each followed by a bare turn that draws both.
 int runBare()
 {
-    HWND window = createBareWindow();
-    ComPtr<IDirect3D9> direct3d(Direct3DCreate9(D3D_SDK_VERSION));
-    ComPtr<IDirect3DDevice9> device = createBareDevice(direct3d.get(), window);
-    if (!device) {
-        std::printf("error no device\n");
+    BareProgram program;
+    if (!startBare(program)) {
+        std::printf("error the bare start-up failed\n");
         return 1;
     }
-    ShowWindow(window, SW_SHOWDEFAULT);
-    BareModel scene, model;
-    loadBare(device.get(), kStartupSceneFile, scene);
+    BareSession session = program.session();
+    BareModel model;
+    const std::vector<const BareModel*> scene = {&program.scene};
+    const std::vector<const BareModel*> sceneAndModel = {&program.scene, &model};
     for (int i = 0; i < kWarmUpFrames; ++i) {
         pumpMessages();
-        drawBareFrame(device.get(), {&scene});
+        bareTurn(session, scene);
     }
     for (int reload = 1; reload <= kReloads; ++reload) {
         model = BareModel{};
-        loadBare(device.get(), kDefaultModelFile, model);
+        loadBare(program.device.get(), kDefaultModelFile, model);
         pumpMessages();
-        drawBareFrame(device.get(), {&scene, &model});
+        bareTurn(session, sceneAndModel);
         if (isCheckpoint(reload))
-            report(device.get(), reload);
+            report(program.device.get(), reload);
     }
-    model = BareModel{};
-    scene = BareModel{};
-    device.reset();
-    DestroyWindow(window);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/Graphics.h"
 #include "bench/BenchSupport.h"
@@ -48,10 +49,7 @@ int main()
     if (!window)
         return 1;
     idleTurn();
-    D3DXMATRIX view, projection;
-    g_device->GetTransform(D3DTS_VIEW, &view);
-    g_device->GetTransform(D3DTS_PROJECTION, &projection);
-    auto bareTurn = [&] { bareRegistryFrame(view, projection); };
+    BareSession session = viewerSession();
 
     // Every count stays loaded and takes its turn in the viewer's registry (a swap of maps), so
     // that the counts, like the two sides, share whatever the machine's speed does meanwhile.
@@ -67,8 +65,10 @@ int main()
     for (int round = 0; round < kRounds; ++round) {
         for (int set = 0; set < kSets; ++set) {
             std::swap(g_engine->registry.models, sets[set]);
+            const std::vector<const Model*> models = registryModels();
             viewerMs[set] += meanTurnMs(g_device, kFramesPerRound, idleTurn) / kRounds;
-            bareMs[set] += meanTurnMs(g_device, kFramesPerRound, bareTurn) / kRounds;
+            bareMs[set] += meanTurnMs(g_device, kFramesPerRound,
+                                      [&] { bareTurn(session, models); }) / kRounds;
             std::swap(g_engine->registry.models, sets[set]);
         }
     }

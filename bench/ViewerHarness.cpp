@@ -1,4 +1,4 @@
-// The viewer's start-up steps and idle turn outside its loop, and the bare frame beside them.
+// The viewer's start-up steps and idle turn outside its loop, and what bare turns borrow of it.
 #include "bench/ViewerHarness.h"
 
 #include <cstdio>
@@ -43,21 +43,22 @@ bool cameraWasDriven()
     return offset.x != 0 || offset.y != 0 || offset.z != 0;
 }
 
-void bareRegistryFrame(const D3DXMATRIX& view, const D3DXMATRIX& projection)
+BareSession viewerSession()
 {
-    g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBareClearColor, 1.0f, 0);
-    if (SUCCEEDED(g_device->BeginScene())) {
-        g_device->SetTransform(D3DTS_VIEW, &view);
-        g_device->SetTransform(D3DTS_PROJECTION, &projection);
-        D3DXMATRIX identity;
-        D3DXMatrixIdentity(&identity);
-        g_device->SetTransform(D3DTS_WORLD, &identity);
-        setBareStages(g_device);
-        for (const auto& [name, model] : g_engine->registry.models)
-            drawSubsets(g_device, model);
-        g_device->EndScene();
-    }
-    g_device->Present(nullptr, nullptr, nullptr, nullptr);
+    BareSession session;
+    session.device = g_device;
+    session.font = g_engine->font;
+    session.keyboard = g_keyboard;
+    session.mouse = g_mouse;
+    return session;
+}
+
+std::vector<const Model*> registryModels()
+{
+    std::vector<const Model*> models;
+    for (const auto& [name, model] : g_engine->registry.models)
+        models.push_back(&model);
+    return models;
 }
 
 void stopViewer(HWND window)

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/Platform.h"
+#include "bench/BareViewer.h"
+#include "scene/Model.h"
 
 // Forwards every call to the binding in force when it was made, except message boxes, which it
 // only counts: a real one would stop the benchmark until someone clicks it.
@@ -100,9 +103,11 @@ void idleTurn();
 // viewer would draw nothing but sky and text.
 bool cameraWasDriven();
 
-// The same frame as the viewer's without its input poll or text: clear, the given view and
-// projection, the stage states, and every registered model's subsets at the origin.
-void bareRegistryFrame(const D3DXMATRIX& view, const D3DXMATRIX& projection);
+// The viewer's device, font and input devices, for bare turns in the same process.
+BareSession viewerSession();
+
+// The models of the viewer's registry, in its order, for bare turns to draw.
+std::vector<const Model*> registryModels();
 
 // RunViewer's shut-down, after the window is gone.
 void stopViewer(HWND window);
