@@ -13,38 +13,44 @@ const std::string kDetailFile = "objektumok\\haz\\Detail.bmp";
 
 class ModelLoading : public SceneTest {};
 
-TEST_F(ModelLoading, MissingMeshFileShowsItsNameOnceFailsAndLeavesEverythingUntouched)
+// A mesh file the loader can't read, or says it read but hands back no mesh for.
+struct UnreadableMesh {
+    const char* name;
+    bool loadFails;   // else the load succeeds but hands back no mesh
+    std::vector<std::string> released;
+};
+
+void PrintTo(const UnreadableMesh& c, std::ostream* os) { *os << c.name; }
+
+class UnreadableMeshFile : public ModelLoading,
+                           public testing::WithParamInterface<UnreadableMesh> {};
+
+TEST_P(UnreadableMeshFile, ShowsItsNameOnceFailsAndLeavesEverythingUntouched)
 {
-    fakes.missingFiles.insert("objektumok\\haz\\map02.x");
+    const std::string file = "objektumok\\haz\\map02.x";
+    if (GetParam().loadFails)
+        fakes.missingFiles.insert(file);
+    else
+        fakes.meshFiles[file].noMesh = true;
     g_sceneLight.Range = 123.0f;
-    Model model("objektumok\\haz\\map02.x");
+    Model model(file);
 
     EXPECT_EQ(model.load(), E_FAIL);
 
-    EXPECT_EQ(callLog().named("messageBox"),
-              std::vector{messageBoxCall("objektumok\\haz\\map02.x", kMissingMeshCaption)});
+    EXPECT_EQ(callLog().named("messageBox"), std::vector{messageBoxCall(file, kMissingMeshCaption)});
     EXPECT_EQ(model.materialCount, 0u);
     EXPECT_TRUE(model.materials.empty());
     EXPECT_FALSE(model.mesh);
     EXPECT_EQ(g_sceneLight.Range, 123.0f);
+    EXPECT_EQ(callLog().named("Release"), GetParam().released);
 }
 
-TEST_F(ModelLoading, SuccessWithoutAMeshIsTreatedAsAFileThatCouldNotBeRead)
-{
-    fakes.meshFiles["m.x"].noMesh = true;
-    g_sceneLight.Range = 123.0f;
-    Model model("m.x");
-
-    EXPECT_EQ(model.load(), E_FAIL);
-
-    EXPECT_EQ(callLog().named("messageBox"),
-              std::vector{messageBoxCall("m.x", kMissingMeshCaption)});
-    EXPECT_EQ(model.materialCount, 0u);
-    EXPECT_TRUE(model.materials.empty());
-    EXPECT_FALSE(model.mesh);
-    EXPECT_EQ(g_sceneLight.Range, 123.0f);
-    EXPECT_EQ(callLog().named("Release"), std::vector<std::string>{"Release(materials:m.x)"});
-}
+INSTANTIATE_TEST_SUITE_P(
+    Loaders, UnreadableMeshFile,
+    testing::Values(UnreadableMesh{"FailedLoad", true, {}},
+                    UnreadableMesh{"SuccessWithoutAMesh", false,
+                                   {"Release(materials:objektumok\\haz\\map02.x)"}}),
+    [](const testing::TestParamInfo<UnreadableMesh>& info) { return info.param.name; });
 
 // Loading again a model that holds resources, with the file changed in between.
 struct SecondLoad {
