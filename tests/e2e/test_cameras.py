@@ -12,7 +12,7 @@ class Cameras(unittest.TestCase):
         self.viewer = Viewer(self.workdir).start()
         self.window = self.viewer.wait_for_window()
         self.viewer.wait_until_drawing(self.window)
-        self.viewer.xdotool("mousemove", "--window", self.window, 300, 200)
+        self.viewer.place_pointer(self.window, 300, 200)
         self.start = self.viewer.wait_until_still(self.window)
 
     def tearDown(self):

@@ -40,7 +40,7 @@ class ConsoleTest(unittest.TestCase):
 
     def test_loading_the_cube_draws_it_and_reports_success(self):
         # Turn the orbit camera 110 degrees left, towards the origin where models stand.
-        self.viewer.xdotool("mousemove", "--window", self.window, 300, 200)
+        self.viewer.place_pointer(self.window, 300, 200)
         for _ in range(11):
             self.viewer.move_mouse(-100, 0)
         before = self.shot()

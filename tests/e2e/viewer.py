@@ -214,6 +214,11 @@ class Viewer:
         self.xdotool("windowfocus", window)
         self.xdotool("type", "--delay", "60", text, timeout=20 + len(text))
 
+    def place_pointer(self, window, x, y):
+        """Puts the pointer at (x, y) of the window's client area."""
+        g = self.geometry(window)
+        self.xdotool("mousemove", g["X"] + x, g["Y"] + y)
+
     def move_mouse(self, dx, dy):
         self.xdotool("mousemove_relative", "--", dx, dy)
         time.sleep(0.3)
