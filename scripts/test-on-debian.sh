@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Runs the test command on a minimal Debian system of another release, as a new user there
 # would: a chroot made with debootstrap, a clean copy of the committed tree, scripts/test.sh.
-# Usage (as root): scripts/test-on-debian.sh <release> [ctest options]
+# Usage (as root): scripts/test-on-debian.sh <release> [command [arguments]]
 #   release: bookworm (Debian 12, Wine 8) or trixie (Debian 13, Wine 10)
+#   command: a script of the tree to run there instead, e.g. scripts/bench.sh; by default
+#   scripts/test.sh, whose arguments go to ctest
 # The system is made once and kept in build/debian-<release>/; the tree is copied anew each run.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-release=${1:?usage: $0 <release> [ctest options]   (bookworm or trixie)}
+release=${1:?usage: $0 <release> [command [arguments]]   (release: bookworm or trixie)}
 shift
+[ $# -gt 0 ] || set -- scripts/test.sh
 if [ "$(id -u)" -ne 0 ]; then
     echo "$0 needs root: debootstrap, chroot and bind mounts" >&2
     exit 2
@@ -73,8 +76,8 @@ version() {
     . "$root/etc/os-release"
     echo "Debian $VERSION_ID ($VERSION_CODENAME), $(inside 'wine --version 2>/dev/null || echo "no Wine yet"')"
 }
-echo "Testing the committed tree on $(version)"
+echo "Running $1 of the committed tree on $(version)"
 status=0
-inside 'cd /root/repo && scripts/test.sh "$@"' test.sh "$@" || status=$?
-echo "Tested on $(version): exit code $status"
+inside 'cd /root/repo && "$@"' run "$@" || status=$?
+echo "Ran $1 on $(version): exit code $status"
 exit $status
