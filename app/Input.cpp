@@ -12,6 +12,11 @@ IDirectInputDevice8A* g_mouse = nullptr;
 
 namespace {
 
+// Wine 10 reports the pointer's place in the client area as the motion of the first mouse read
+// after an exclusive Acquire; Windows reports motion only from the acquire on. That read's motion
+// is dropped, so the cameras never turn by a move nobody made.
+bool mouseJustAcquired = false;
+
 // A device that stays lost is asked this many times a turn and then read as idle for the turn:
 // the loop never spins on a device that won't come back, and the other device still counts, so
 // Escape on the keyboard ends the run whatever the mouse does.
@@ -21,20 +26,32 @@ constexpr int kMaxReacquireTries = 10;
 // costs the turn its input; true when the turn may go on.
 bool Recover(IDirectInputDevice8A* device)
 {
-    HRESULT result = device->Acquire();
+    HRESULT result = AcquireDevice(device);
     for (int tries = 1; result == DIERR_INPUTLOST && tries < kMaxReacquireTries; ++tries)
-        result = device->Acquire();
+        result = AcquireDevice(device);
     return result != DIERR_OTHERAPPHASPRIO && result != DIERR_NOTACQUIRED;
 }
 
-// Reads one device's state; false when the turn has lost its input. A failed read leaves the
-// state zero: no key down, no motion.
-bool ReadDevice(IDirectInputDevice8A* device, DWORD size, void* state)
+enum class Reading { Fresh, Idle, Lost };
+
+// Reads one device's state. A failed read leaves the state zero (no key down, no motion) and
+// the turn goes on with that device idle, unless the recovery says the turn has lost its input.
+Reading ReadDevice(IDirectInputDevice8A* device, DWORD size, void* state)
 {
     if (SUCCEEDED(device->GetDeviceState(size, state)))
-        return true;
+        return Reading::Fresh;
     std::memset(state, 0, size);
-    return Recover(device);
+    return Recover(device) ? Reading::Idle : Reading::Lost;
+}
+
+Reading ReadMouse(DIMOUSESTATE& mouse)
+{
+    const Reading reading = ReadDevice(g_mouse, sizeof mouse, &mouse);
+    if (reading == Reading::Fresh && mouseJustAcquired) {
+        mouse.lX = mouse.lY = mouse.lZ = 0;
+        mouseJustAcquired = false;
+    }
+    return reading;
 }
 
 HRESULT CreateKeyboard()
@@ -45,7 +62,7 @@ HRESULT CreateKeyboard()
     result = g_keyboard->SetDataFormat(&c_dfDIKeyboard);
     if (FAILED(result))
         return result;
-    return g_keyboard->Acquire();
+    return AcquireDevice(g_keyboard);
 }
 
 HRESULT CreateMouse(HWND window)
@@ -59,10 +76,18 @@ HRESULT CreateMouse(HWND window)
     result = g_mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     if (FAILED(result))
         return result;
-    return g_mouse->Acquire();
+    return AcquireDevice(g_mouse);
 }
 
 } // namespace
+
+HRESULT AcquireDevice(IDirectInputDevice8A* device)
+{
+    const HRESULT result = device->Acquire();
+    if (device == g_mouse && result == DI_OK)
+        mouseJustAcquired = true;
+    return result;
+}
 
 HRESULT InitInput(HINSTANCE module, HWND window)
 {
@@ -82,9 +107,9 @@ HRESULT InitInput(HINSTANCE module, HWND window)
 void PollInput()
 {
     InputSnapshot snapshot;
-    if (!ReadDevice(g_keyboard, sizeof snapshot.keys, snapshot.keys))
+    if (ReadDevice(g_keyboard, sizeof snapshot.keys, snapshot.keys) == Reading::Lost)
         return;
-    if (!ReadDevice(g_mouse, sizeof snapshot.mouse, &snapshot.mouse))
+    if (ReadMouse(snapshot.mouse) == Reading::Lost)
         return;
     // Escape is tested as a state, and before the console can swallow the keys.
     if (isKeyDown(snapshot.keys, DIK_ESCAPE))

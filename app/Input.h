@@ -18,4 +18,7 @@ struct InputSnapshot {
 // 0, or the negative result of the first step that failed.
 HRESULT InitInput(HINSTANCE module, HWND window);
 
+// Every Acquire goes through here: the mouse's first read after one is told apart.
+HRESULT AcquireDevice(IDirectInputDevice8A* device);
+
 void PollInput();

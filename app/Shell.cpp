@@ -130,9 +130,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE:
         // Also on deactivation; the first ShowWindow sends this before the devices exist.
         if (g_keyboard)
-            g_keyboard->Acquire();
+            AcquireDevice(g_keyboard);
         if (g_mouse)
-            g_mouse->Acquire();
+            AcquireDevice(g_mouse);
         return platform().defWindowProc(window, message, wParam, lParam);
     case WM_CHAR:
         // Typed text reaches the console only while it is open, and never the default handler.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Input.h"
+#include "app/Shell.h"
 #include "camera/CameraRig.h"
 #include "tests/app/SharedStateGuard.h"
 #include "tests/fakes/FakePlatform.h"
@@ -190,8 +191,9 @@ protected:
         ASSERT_EQ(InitInput(fakes.module, fakes.window), S_OK);
         g_cameraRig.orbitMode = true;
         g_cameraRig.consoleOpen = false;
-        // A first driven turn gives the orbit camera an offset, so that W has a direction.
-        g_cameraRig.handleInput(KeyStates{}, DIMOUSESTATE{});
+        // A first turn takes the start-up acquire's read and gives the orbit camera an offset,
+        // so that W has a direction.
+        PollInput();
         callLog().clear();
         before = OrbitView::of(g_cameraRig);
     }
@@ -345,6 +347,106 @@ TEST_F(PollInputTest, MouseLostForGoodStillLetsEscapeAndTheKeysThrough)
     expected.insert(expected.end(), 10, "Acquire(mouse)");
     expected.push_back("postQuitMessage(0)");
     EXPECT_EQ(callLog().calls(), expected);
+    EXPECT_TRUE(after().targetMovedFrom(before));
+    EXPECT_FALSE(after().turnedFrom(before));
+}
+
+// How the mouse comes to be freshly acquired before a read.
+struct FreshAcquire {
+    const char* name;
+    std::function<void(FakePlatform&)> acquire;
+    bool motionDropped;
+};
+
+void PrintTo(const FreshAcquire& c, std::ostream* os) { *os << c.name; }
+
+class MouseMotionAfterAcquire : public InputTest,
+                                public testing::WithParamInterface<FreshAcquire> {
+protected:
+    void SetUp() override
+    {
+        InputTest::SetUp();
+        g_cameraRig.orbitMode = true;
+        g_cameraRig.consoleOpen = false;
+    }
+};
+
+// The motion some Wine versions report after an acquire: the pointer's place in the window.
+const DIMOUSESTATE kPointerPlace = motion(409, 255, 120, 0x80);
+
+TEST_P(MouseMotionAfterAcquire, FirstReadTurnsNothingAndTheNextTurnsAsRead)
+{
+    GetParam().acquire(fakes);
+    const OrbitView acquired = OrbitView::of(g_cameraRig);
+    mouse.queueMouse(kPointerPlace);
+
+    PollInput();
+
+    EXPECT_EQ(OrbitView::of(g_cameraRig).turnedFrom(acquired), !GetParam().motionDropped);
+    CameraRig expected = g_cameraRig;
+    expected.handleInput(KeyStates{}, motion(100, -30, 120));
+    mouse.queueMouse(motion(100, -30, 120));
+
+    PollInput();
+
+    EXPECT_FALSE(OrbitView::of(g_cameraRig).turnedFrom(OrbitView::of(expected)));
+    EXPECT_TRUE(OrbitView::of(g_cameraRig).turnedFrom(acquired));
+}
+
+void StartInput(FakePlatform& fakes)
+{
+    ASSERT_EQ(InitInput(fakes.module, fakes.window), S_OK);
+}
+
+// Started, and the start-up acquire's read taken.
+void StartAndRead(FakePlatform& fakes)
+{
+    StartInput(fakes);
+    PollInput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Acquires, MouseMotionAfterAcquire,
+    testing::Values(
+        FreshAcquire{"AtStartUp", StartInput, true},
+        FreshAcquire{"OnActivation",
+                     [](FakePlatform& f) {
+                         StartAndRead(f);
+                         MainWindowProc(f.window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+                     },
+                     true},
+        FreshAcquire{"OnRecoveryFromALostRead",
+                     [](FakePlatform& f) {
+                         StartAndRead(f);
+                         f.fakeDirectInput.mouse.stateResults = {DIERR_INPUTLOST};
+                         PollInput();
+                     },
+                     true},
+        FreshAcquire{"NotWhenAlreadyAcquired",
+                     [](FakePlatform& f) {
+                         StartAndRead(f);
+                         f.fakeDirectInput.mouse.acquireResults = {S_FALSE};
+                         MainWindowProc(f.window, WM_ACTIVATE, WA_ACTIVE, 0);
+                     },
+                     false},
+        FreshAcquire{"NotWhenTheAcquireFailed",
+                     [](FakePlatform& f) {
+                         StartAndRead(f);
+                         f.fakeDirectInput.mouse.acquireResults = {DIERR_OTHERAPPHASPRIO};
+                         MainWindowProc(f.window, WM_ACTIVATE, WA_INACTIVE, 0);
+                     },
+                     false}),
+    [](const testing::TestParamInfo<FreshAcquire>& info) { return info.param.name; });
+
+TEST_F(PollInputTest, KeysOfTheFirstReadAfterAnAcquireStillCount)
+{
+    MainWindowProc(fakes.window, WM_ACTIVATE, WA_ACTIVE, 0);
+    keyboard.queueKeys({DIK_W, DIK_ESCAPE});
+    mouse.queueMouse(kPointerPlace);
+
+    PollInput();
+
+    EXPECT_EQ(callLog().named("postQuitMessage").size(), 1u);
     EXPECT_TRUE(after().targetMovedFrom(before));
     EXPECT_FALSE(after().turnedFrom(before));
 }
