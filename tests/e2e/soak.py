@@ -101,7 +101,6 @@ def run(seconds, seed=1):
     with Viewer(workdir) as viewer:
         window = viewer.wait_for_window()
         viewer.wait_until_drawing(window)
-        viewer.place_pointer(window, 300, 200)
         soak = Soak(viewer, window, seed)
         start = time.monotonic()
         memory = []

@@ -1,6 +1,5 @@
 """Steering the view as a user does: keys, mouse and wheel, switching cameras, quitting."""
 
-import shutil
 import unittest
 
 from viewer import BELOW_FRAME_RATE, Viewer, differs, stage_scene
@@ -8,16 +7,10 @@ from viewer import BELOW_FRAME_RATE, Viewer, differs, stage_scene
 
 class Cameras(unittest.TestCase):
     def setUp(self):
-        self.workdir = stage_scene()
-        self.viewer = Viewer(self.workdir).start()
+        self.viewer = Viewer.started_for(self, stage_scene(test=self))
         self.window = self.viewer.wait_for_window()
         self.viewer.wait_until_drawing(self.window)
-        self.viewer.place_pointer(self.window, 300, 200)
         self.start = self.viewer.wait_until_still(self.window)
-
-    def tearDown(self):
-        self.viewer.stop()
-        shutil.rmtree(self.workdir, ignore_errors=True)
 
     def shot(self):
         return self.viewer.screenshot(self.window)

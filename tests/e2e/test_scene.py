@@ -1,9 +1,11 @@
 """The start-up scene as the user sees it, and the viewer without it."""
 
-import shutil
 import unittest
 
 from viewer import MISSING_MESH_CAPTION, SKY, Viewer, looks_green, near, stage_scene
+
+GROUND = (0.5, 0.88)   # where the start-up view shows the ground, as fractions of the picture
+
 
 def looks_red(color):
     r, g, b = color
@@ -12,38 +14,31 @@ def looks_red(color):
 
 class StartupScene(unittest.TestCase):
     def test_ground_buildings_and_sky_stand_where_the_start_up_view_puts_them(self):
-        workdir = stage_scene()
-        try:
-            with Viewer(workdir) as viewer:
-                window = viewer.wait_for_window()
-                shot = viewer.wait_for_picture(window, lambda s: looks_green(s.pixel(317, 400)),
-                                               what="the ground in the lower part of the picture")
-                self.assertTrue(looks_green(shot.region_mean(250, 380, 390, 440)))
-                # The red brick house straight ahead, under its red roof, with sky above.
-                self.assertTrue(looks_red(shot.region_mean(240, 150, 290, 200)), shot.region_mean(240, 150, 290, 200))
-                self.assertTrue(looks_red(shot.pixel(317, 110)))
-                self.assertTrue(near(shot.pixel(317, 60), SKY))
-        finally:
-            shutil.rmtree(workdir, ignore_errors=True)
+        viewer = Viewer.started_for(self, stage_scene(test=self))
+        window = viewer.wait_for_window()
+        shot = viewer.wait_for_picture(window, lambda s: looks_green(s.at(*GROUND)),
+                                       what="the ground in the lower part of the picture")
+        self.assertTrue(looks_green(shot.region_mean(*shot.box(0.39, 0.84, 0.61, 0.96))))
+        # The red brick house straight ahead, under its red roof, with sky above.
+        wall = shot.region_mean(*shot.box(0.38, 0.33, 0.46, 0.44))
+        self.assertTrue(looks_red(wall), wall)
+        self.assertTrue(looks_red(shot.at(0.5, 0.24)))
+        self.assertTrue(near(shot.at(0.5, 0.13), SKY))
 
 
 class MissingStartupScene(unittest.TestCase):
     def test_the_loader_names_the_missing_file_and_the_viewer_runs_on_with_sky_only(self):
-        workdir = stage_scene(without=["objektumok/haz/map02.x"])
-        try:
-            with Viewer(workdir) as viewer:
-                box = viewer.wait_for_message_box(MISSING_MESH_CAPTION)
-                text = viewer.screenshot(box).read_text(darkest=200)
-                # OCR reads the backslashes as other letters, and may read the zero as an o.
-                self.assertRegex(text, r"^objektumok.haz.map[0oO]?2\.x$")
-                viewer.close_message_box(MISSING_MESH_CAPTION)
-                window = viewer.wait_for_window()
-                shot = viewer.wait_until_drawing(window)
-                # Nothing but sky below the frame-rate read-out.
-                self.assertTrue(near(shot.region_mean(0, 40, shot.width, shot.height), SKY, tolerance=2))
-                self.assertTrue(near(shot.pixel(317, 400), SKY))
-        finally:
-            shutil.rmtree(workdir, ignore_errors=True)
+        viewer = Viewer.started_for(self, stage_scene(without=["objektumok/haz/map02.x"], test=self))
+        box = viewer.wait_for_message_box(MISSING_MESH_CAPTION)
+        text = viewer.screenshot(box).read_text(darkest=200)
+        # OCR reads the backslashes as other letters, and may read the zero as an o.
+        self.assertRegex(text, r"^objektumok.haz.map[0oO]?2\.x$")
+        viewer.close_message_box(MISSING_MESH_CAPTION)
+        window = viewer.wait_for_window()
+        shot = viewer.wait_until_drawing(window)
+        # Nothing but sky below the frame-rate read-out.
+        self.assertTrue(near(shot.region_mean(0, 40, shot.width, shot.height), SKY, tolerance=2))
+        self.assertTrue(near(shot.at(*GROUND), SKY))
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@ WINE_RUN = REPO / "scripts" / "wine-run.sh"
 SAMPLE_DATA = REPO / "objektumok"
 WINDOW_TITLE = "Pelgrav D3D ablaka!!"
 SKY = (100, 200, 255)
-BELOW_FRAME_RATE = (0, 40, 634, 455)   # all of the picture but the changing read-out
+BELOW_FRAME_RATE = (0, 40, None, None)   # all of the picture but the changing read-out
 MISSING_MESH_CAPTION = "Nem találom az x filet!"
 LOADED_TEXT = " nevű modell sikeresen betöltve."
 NOT_LOADED_TEXT = " nevű modell nem létezik, hibás, vagy egyéb okból nem tölthető be!!"
@@ -34,6 +34,10 @@ def close_window_exe():
     return Path(os.environ.get("CLOSE_WINDOW_EXE", build_dir() / "tests" / "close_window.exe"))
 
 
+def window_rect_exe():
+    return Path(os.environ.get("WINDOW_RECT_EXE", build_dir() / "tests" / "window_rect.exe"))
+
+
 def wait_until(condition, timeout, what, interval=0.2):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -45,7 +49,9 @@ def wait_until(condition, timeout, what, interval=0.2):
 
 
 class Screenshot:
-    """An RGB picture of part of the screen; pixel() takes coordinates within it."""
+    """An RGB picture of part of the screen; pixel() takes coordinates within it. The viewer
+    stretches one picture over whatever client area the system gives its window, so a place in
+    the scene is best named by fractions of the width and height (at(), box())."""
 
     def __init__(self, width, height, rgb):
         self.width, self.height, self.rgb = width, height, rgb
@@ -53,6 +59,14 @@ class Screenshot:
     def pixel(self, x, y):
         i = 3 * (y * self.width + x)
         return tuple(self.rgb[i:i + 3])
+
+    def at(self, fx, fy):
+        """The pixel at fractions (fx, fy) of the width and height."""
+        return self.pixel(round(fx * (self.width - 1)), round(fy * (self.height - 1)))
+
+    def box(self, fx0, fy0, fx1, fy1):
+        """The region (x0, y0, x1, y1) that spans these fractions of the width and height."""
+        return (round(fx0 * self.width), round(fy0 * self.height), round(fx1 * self.width), round(fy1 * self.height))
 
     def region_mean(self, x0, y0, x1, y1):
         total, count = [0, 0, 0], 0
@@ -67,6 +81,9 @@ class Screenshot:
         return sum(1 for i in range(0, len(self.rgb), 3) if self.rgb[i:i + 3] != other.rgb[i:i + 3])
 
     def crop(self, x0, y0, x1, y1):
+        """Region (x0, y0, x1, y1); None as x1 or y1 reaches the right or bottom edge."""
+        x1 = self.width if x1 is None else min(x1, self.width)
+        y1 = self.height if y1 is None else min(y1, self.height)
         rows = [self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)] for y in range(y0, y1)]
         return Screenshot(x1 - x0, y1 - y0, b"".join(rows))
 
@@ -116,6 +133,14 @@ def parse_ppm(data):
 class Viewer:
     """One run of the viewer in a working directory, on its own Xvfb display."""
 
+    @classmethod
+    def started_for(cls, test, workdir, **options):
+        """A viewer started for a unittest test, stopped whatever happens after: a failing setUp
+        gets no tearDown, and would leave the display and Wine running."""
+        viewer = cls(workdir, **options)
+        test.addCleanup(viewer.stop)
+        return viewer.start()
+
     def __init__(self, workdir, log_dir=None, exe=None):
         self.workdir = Path(workdir)
         self.exe = Path(exe or viewer_exe())
@@ -129,6 +154,13 @@ class Viewer:
     # Lifecycle
 
     def start(self):
+        try:
+            return self._start()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start(self):
         display_read, display_write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(display_write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -153,9 +185,14 @@ class Viewer:
         subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
         if self.xvfb:
             self.xvfb.terminate()
-            self.xvfb.wait(timeout=10)
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
         if self.log:
             self.log.close()
+        self.xvfb = self.process = self.log = None
 
     def __enter__(self):
         return self.start()
@@ -191,6 +228,14 @@ class Viewer:
     def wait_for_window(self, title=WINDOW_TITLE, timeout=60):
         return wait_until(lambda: self.find_window(title), timeout, f"window {title!r}")
 
+    def window_rects(self):
+        """Where Windows puts the main window: {"window": (left, top, right, bottom), "client": ...}
+        in screen coordinates."""
+        output = subprocess.run([str(WINE_RUN), str(window_rect_exe())], env=self.env, stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=60).stdout
+        return {name: tuple(map(int, numbers.split()))
+                for name, numbers in re.findall(r"^(window|client) ([-\d ]+)$", output, re.MULTILINE)}
+
     def geometry(self, window):
         shell = self.xdotool("getwindowgeometry", "--shell", window)
         return {k: int(v) for k, v in re.findall(r"(\w+)=(\d+)", shell)}
@@ -213,11 +258,6 @@ class Viewer:
     def type_text(self, window, text):
         self.xdotool("windowfocus", window)
         self.xdotool("type", "--delay", "60", text, timeout=20 + len(text))
-
-    def place_pointer(self, window, x, y):
-        """Puts the pointer at (x, y) of the window's client area."""
-        g = self.geometry(window)
-        self.xdotool("mousemove", g["X"] + x, g["Y"] + y)
 
     def move_mouse(self, dx, dy):
         self.xdotool("mousemove_relative", "--", dx, dy)
@@ -270,9 +310,12 @@ class Viewer:
                           timeout, what, interval=0.5)
 
 
-def stage_scene(without=()):
-    """A fresh working directory holding the sample data, less the relative paths in `without`."""
+def stage_scene(without=(), test=None):
+    """A fresh working directory holding the sample data, less the relative paths in `without`;
+    removed when `test` ends, if given."""
     workdir = Path(tempfile.mkdtemp(prefix="viewer-e2e-"))
+    if test:
+        test.addCleanup(shutil.rmtree, workdir, ignore_errors=True)
     shutil.copytree(SAMPLE_DATA, workdir / "objektumok")
     for relative in without:
         (workdir / relative).unlink()
