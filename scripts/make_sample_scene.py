@@ -3,10 +3,7 @@ r"""Generate the bundled sample models under objektumok/.
 
 Run from the repository root:
 
-    python3 scripts/make_sample_scene.py            # write everything, then check it
-    python3 scripts/make_sample_scene.py --check    # only check the files on disk
-    python3 scripts/make_sample_scene.py --preview view.png
-                                                   # also render the start-up view
+    python3 scripts/make_sample_scene.py
 
 Meshes are DirectX text .x files ("xof 0303txt 0032"); textures are 24-bit
 uncompressed BMPs with power-of-two sizes.  Everything is drawn here with the
@@ -30,20 +27,12 @@ import os
 import random
 import re
 import struct
-import sys
-import zlib
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 OUT = os.path.join(ROOT, "objektumok")
 
-# Start-up view of the viewer, used by the preview renderer and the layout report.
+# Where the viewer's camera starts; each house gets its door on the wall facing it.
 EYE = (-99.99, 5.0, 300.0)
-LOOK_DIR = (-1.0, 0.0, 0.0)
-FOV_Y = math.radians(60.0)
-WIDTH_OVER_HEIGHT = 4.0 / 3.0
-SKY = (100, 200, 255)
-AMBIENT_BOOST = 1.0 + 0x25 / 255.0   # white ambient light + 0x25 grey global ambient
-DETAIL_REPEAT = 40.0
 
 
 # --------------------------------------------------------------------------
@@ -59,9 +48,6 @@ class Image:
 
     def set(self, x, y, c):
         self.px[y % self.h][x % self.w] = tuple(max(0, min(255, int(round(v)))) for v in c)
-
-    def get(self, x, y):
-        return self.px[y % self.h][x % self.w]
 
 
 def write_bmp(path, img):
@@ -80,24 +66,6 @@ def write_bmp(path, img):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(header + info + pixels)
-
-
-def read_bmp(path):
-    """Read back a BMP written by write_bmp (used by the checker and the preview)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data, 0)
-    hsize, w, h, planes, bpp, comp = struct.unpack_from("<IiiHHI", data, 14)
-    if magic != b"BM" or size != len(data) or hsize != 40 or planes != 1 or bpp != 24 or comp != 0:
-        raise ValueError("%s: not a plain 24-bit BMP" % path)
-    img = Image(w, h)
-    row_bytes = (w * 3 + 3) & ~3
-    for y in range(h):
-        base = offset + (h - 1 - y) * row_bytes
-        for x in range(w):
-            b, g, r = data[base + 3 * x: base + 3 * x + 3]
-            img.px[y][x] = (r, g, b)
-    return img
 
 
 def value_noise(rng, size, cells):
@@ -626,322 +594,5 @@ def generate():
     write_x(os.path.join(r, "kerites.x"), build_kerites())
 
 
-# --------------------------------------------------------------------------
-# Checker: parse the .x files back the way a strict text loader does
-# --------------------------------------------------------------------------
-
-TEMPLATES = {
-    # name: list of (type, member name, array size: None, int or member name)
-    "Vector": [("FLOAT", "x", None), ("FLOAT", "y", None), ("FLOAT", "z", None)],
-    "Coords2d": [("FLOAT", "u", None), ("FLOAT", "v", None)],
-    "ColorRGBA": [("FLOAT", "r", None), ("FLOAT", "g", None), ("FLOAT", "b", None),
-                  ("FLOAT", "a", None)],
-    "ColorRGB": [("FLOAT", "r", None), ("FLOAT", "g", None), ("FLOAT", "b", None)],
-    "MeshFace": [("DWORD", "n", None), ("DWORD", "idx", "n")],
-    "Mesh": [("DWORD", "nVertices", None), ("Vector", "vertices", "nVertices"),
-             ("DWORD", "nFaces", None), ("MeshFace", "faces", "nFaces")],
-    "MeshTextureCoords": [("DWORD", "n", None), ("Coords2d", "coords", "n")],
-    "MeshMaterialList": [("DWORD", "nMaterials", None), ("DWORD", "nFaceIndexes", None),
-                         ("DWORD", "faceIndexes", "nFaceIndexes")],
-    "Material": [("ColorRGBA", "faceColor", None), ("FLOAT", "power", None),
-                 ("ColorRGB", "shineColor", None), ("ColorRGB", "emissiveColor", None)],
-    "TextureFilename": [("STRING", "filename", None)],
-}
-
-TOKEN_RE = re.compile(r"""
-    (?P<ws>\s+) | (?P<comment>(//|\#)[^\n]*) |
-    (?P<op>[{}\[\]()<>,;]) |
-    (?P<int>[0-9]+(?=[\s{}\[\]()<>,;])) |
-    (?P<float>-?[0-9]*\.?[0-9]*(?=[\s{}\[\]()<>,;])) |
-    (?P<str>"[^"{}\[\]()<>,;]*") |
-    (?P<name>[A-Za-z0-9_-]+(?=[\s{}\[\]()<>,;]))
-""", re.X)
-
-
-def tokenize(text):
-    pos, out = 0, []
-    while pos < len(text):
-        m = TOKEN_RE.match(text, pos)
-        if not m or m.end() == pos:
-            raise ValueError("bad token at offset %d: %r" % (pos, text[pos:pos + 20]))
-        kind = m.lastgroup
-        if kind in ("int", "float", "str", "name", "op"):
-            out.append((kind, m.group(kind)))
-        pos = m.end()
-    return out
-
-
-class XParser:
-    def __init__(self, tokens):
-        self.t, self.i = tokens, 0
-
-    def peek(self):
-        return self.t[self.i] if self.i < len(self.t) else ("eof", "")
-
-    def take(self, kind=None, value=None):
-        tok = self.peek()
-        if (kind and tok[0] != kind) or (value and tok[1] != value):
-            raise ValueError("expected %s %s, got %r" % (kind, value or "", tok))
-        self.i += 1
-        return tok
-
-    def members(self, template):
-        values = {}
-        for mtype, name, size in TEMPLATES[template]:
-            count = 1 if size is None else values[size]
-            items = []
-            for k in range(count):
-                if k and self.peek() == ("op", ","):
-                    self.take()
-                items.append(self.value(mtype))
-            values[name] = items[0] if size is None else items
-            if self.peek()[0] == "op" and self.peek()[1] in ";,":
-                self.take()
-        return values
-
-    def value(self, mtype):
-        if mtype == "FLOAT":
-            kind, text = self.take()
-            if kind != "float" or "." not in text:
-                raise ValueError("FLOAT written as %r" % text)
-            return float(text)
-        if mtype == "DWORD":
-            return int(self.take("int")[1])
-        if mtype == "STRING":
-            return self.take("str")[1][1:-1]
-        return self.members(mtype)
-
-    def obj(self):
-        template = self.take("name")[1]
-        if template not in TEMPLATES:
-            raise ValueError("unknown template " + template)
-        name = ""
-        if self.peek()[0] == "name":
-            name = self.take()[1]
-            if len(name) > 31:
-                raise ValueError("object name too long: " + name)
-        self.take("op", "{")
-        data = self.members(template)
-        while self.peek() == ("op", ";"):
-            self.take()
-        children = []
-        while self.peek()[0] == "name":
-            children.append(self.obj())
-        self.take("op", "}")
-        return {"template": template, "name": name, "data": data, "children": children}
-
-
-def check_x(path):
-    """Return (vertices, faces, materials, texture names); raise on any problem."""
-    with open(path, "rb") as f:
-        raw = f.read()
-    if not raw.startswith(b"xof 0303txt 0032"):
-        raise ValueError("bad header")
-    parser = XParser(tokenize(raw[16:].decode("ascii")))
-    meshes = []
-    while parser.peek()[0] != "eof":
-        meshes.append(parser.obj())
-    if len(meshes) != 1 or meshes[0]["template"] != "Mesh":
-        raise ValueError("expected exactly one top-level Mesh")
-    mesh = meshes[0]
-    nv, faces = mesh["data"]["nVertices"], mesh["data"]["faces"]
-    if len(mesh["data"]["vertices"]) != nv or len(faces) != mesh["data"]["nFaces"]:
-        raise ValueError("vertex/face count mismatch")
-    for f in faces:
-        if f["n"] < 3 or len(f["idx"]) != f["n"] or any(i >= nv for i in f["idx"]):
-            raise ValueError("bad face %r" % f)
-    kids = {c["template"]: c for c in mesh["children"]}
-    if set(kids) != {"MeshTextureCoords", "MeshMaterialList"} or len(mesh["children"]) != 2:
-        raise ValueError("need one MeshTextureCoords and one MeshMaterialList")
-    if kids["MeshTextureCoords"]["data"]["n"] != nv:
-        raise ValueError("texture coordinate count != vertex count")
-    ml = kids["MeshMaterialList"]
-    nmat = ml["data"]["nMaterials"]
-    if ml["data"]["nFaceIndexes"] != len(faces) or any(m >= nmat for m in ml["data"]["faceIndexes"]):
-        raise ValueError("material list must give one valid index per face")
-    mats = [c for c in ml["children"] if c["template"] == "Material"]
-    if len(mats) != nmat:
-        raise ValueError("material count mismatch")
-    textures = []
-    folder = os.path.dirname(path)
-    for m in mats:
-        tf = [c for c in m["children"] if c["template"] == "TextureFilename"]
-        if len(tf) != 1:
-            raise ValueError("material without exactly one TextureFilename")
-        name = tf[0]["data"]["filename"]
-        textures.append(name)
-        parts = [p for p in re.split(r"\\+", name) if p]
-        tex_path = os.path.join(folder, *parts)
-        if not os.path.isfile(tex_path):
-            raise ValueError("missing texture " + tex_path)
-        img = read_bmp(tex_path)
-        if img.w & (img.w - 1) or img.h & (img.h - 1):
-            raise ValueError("texture not power-of-two: " + tex_path)
-    ntri = sum(f["n"] - 2 for f in faces)
-    return nv, len(faces), ntri, nmat, textures
-
-
-def check_all():
-    ok = True
-    total = 0
-    for dirpath, _, files in sorted(os.walk(OUT)):
-        for fn in sorted(files):
-            p = os.path.join(dirpath, fn)
-            total += os.path.getsize(p)
-            if fn.lower().endswith(".x"):
-                rel = os.path.relpath(p, ROOT).replace(os.sep, "\\")
-                try:
-                    nv, nf, ntri, nm, tex = check_x(p)
-                    print("%-34s %4d vertices %4d faces (%d triangles) %d materials  %s"
-                          % (rel, nv, nf, ntri, nm, " ".join(tex)))
-                except ValueError as e:
-                    ok = False
-                    print("%-34s FAILED: %s" % (rel, e))
-            elif fn.lower().endswith(".bmp"):
-                read_bmp(p)
-    detail = read_bmp(os.path.join(OUT, "haz", "Detail.bmp"))
-    mean = sum(c[0] for row in detail.px for c in row) / (detail.w * detail.h)
-    print("Detail.bmp mean grey %.2f; objektumok/ holds %d bytes" % (mean, total))
-    if total >= 2 * 1024 * 1024:
-        ok = False
-        print("objektumok/ is over 2 MB")
-    return ok
-
-
-# --------------------------------------------------------------------------
-# Preview: a small software renderer of the start-up view
-# --------------------------------------------------------------------------
-
-def camera_basis(f=LOOK_DIR):
-    f = tuple(c / length(f) for c in f)
-    r = cross((0.0, 1.0, 0.0), f)      # left-handed look-at: right = up x forward
-    r = tuple(c / length(r) for c in r)
-    u = cross(f, r)
-    return r, u, f
-
-
-def to_view(p, eye=EYE, look=LOOK_DIR):
-    r, u, f = camera_basis(look)
-    d = sub(p, eye)
-    return (dot(d, r), dot(d, u), dot(d, f))
-
-
-def project(v, w, h):
-    """View-space point -> pixel (x, y) in a w x h client area."""
-    ys = 1.0 / math.tan(FOV_Y / 2)
-    xs = ys / WIDTH_OVER_HEIGHT
-    nx, ny = v[0] * xs / v[2], v[1] * ys / v[2]
-    return ((nx + 1) * 0.5 * w, (1 - ny) * 0.5 * h)
-
-
-def clip_near(poly, near):
-    """Clip a polygon of (view position, uv) against z >= near."""
-    out = []
-    for i in range(len(poly)):
-        a, b = poly[i], poly[(i + 1) % len(poly)]
-        ina, inb = a[0][2] >= near, b[0][2] >= near
-        if ina:
-            out.append(a)
-        if ina != inb:
-            t = (near - a[0][2]) / (b[0][2] - a[0][2])
-            pos = tuple(pa + (pb - pa) * t for pa, pb in zip(a[0], b[0]))
-            uv = tuple(ta + (tb - ta) * t for ta, tb in zip(a[1], b[1]))
-            out.append((pos, uv))
-    return out
-
-
-def render_preview(x_path, w=634, h=455, near=1.0, far=5000.0, eye=EYE, look=LOOK_DIR):
-    """Render one .x file as the viewer's start-up camera would see it:
-    base texture x lit material colour x (detail texture x 2), back faces culled."""
-    text = open(x_path).read()
-    parser = XParser(tokenize(text[16:]))
-    mesh = parser.obj()
-    verts = [(v["x"], v["y"], v["z"]) for v in mesh["data"]["vertices"]]
-    kids = {c["template"]: c for c in mesh["children"]}
-    uvs = [(c["u"], c["v"]) for c in kids["MeshTextureCoords"]["data"]["coords"]]
-    ml = kids["MeshMaterialList"]
-    folder = os.path.dirname(x_path)
-    mats = []
-    for m in ml["children"]:
-        fc = m["data"]["faceColor"]
-        name = m["children"][0]["data"]["filename"]
-        tex = read_bmp(os.path.join(folder, *[p for p in re.split(r"\\+", name) if p]))
-        lit = tuple(min(1.0, fc[k] * AMBIENT_BOOST) for k in "rgb")
-        mats.append((tex, lit))
-    detail = read_bmp(os.path.join(OUT, "haz", "Detail.bmp"))
-    colour = [[SKY] * w for _ in range(h)]
-    depth = [[far] * w for _ in range(h)]
-    for face, mi in zip(mesh["data"]["faces"], ml["data"]["faceIndexes"]):
-        idx = face["idx"]
-        poly = clip_near([(to_view(verts[i], eye, look), uvs[i]) for i in idx], near)
-        if len(poly) < 3:
-            continue
-        scr = [project(p[0], w, h) for p in poly]
-        tex, lit = mats[mi]
-        for k in range(1, len(poly) - 1):
-            tri_idx = (0, k, k + 1)
-            (x0, y0), (x1, y1), (x2, y2) = (scr[j] for j in tri_idx)
-            area = (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0)
-            if area <= 0:       # counter-clockwise on screen: culled like D3DCULL_CCW
-                continue
-            iz = [1.0 / poly[j][0][2] for j in tri_idx]
-            uz = [poly[j][1][0] * iz[n] for n, j in enumerate(tri_idx)]
-            vz = [poly[j][1][1] * iz[n] for n, j in enumerate(tri_idx)]
-            bx0 = max(0, int(min(x0, x1, x2)))
-            bx1 = min(w - 1, int(max(x0, x1, x2)) + 1)
-            by0 = max(0, int(min(y0, y1, y2)))
-            by1 = min(h - 1, int(max(y0, y1, y2)) + 1)
-            for py in range(by0, by1 + 1):
-                cy = py + 0.5
-                for px in range(bx0, bx1 + 1):
-                    cx = px + 0.5
-                    w0 = (x1 - cx) * (y2 - cy) - (x2 - cx) * (y1 - cy)
-                    w1 = (x2 - cx) * (y0 - cy) - (x0 - cx) * (y2 - cy)
-                    w2 = (x0 - cx) * (y1 - cy) - (x1 - cx) * (y0 - cy)
-                    if w0 < 0 or w1 < 0 or w2 < 0:
-                        continue
-                    b0, b1, b2 = w0 / area, w1 / area, w2 / area
-                    inv_z = b0 * iz[0] + b1 * iz[1] + b2 * iz[2]
-                    z = 1.0 / inv_z
-                    if z >= depth[py][px]:
-                        continue
-                    depth[py][px] = z
-                    u = (b0 * uz[0] + b1 * uz[1] + b2 * uz[2]) * z
-                    v = (b0 * vz[0] + b1 * vz[1] + b2 * vz[2]) * z
-                    t = tex.get(int(math.floor(u * tex.w)), int(math.floor(v * tex.h)))
-                    d = detail.get(int(math.floor(u * DETAIL_REPEAT * detail.w)),
-                                   int(math.floor(v * DETAIL_REPEAT * detail.h)))
-                    colour[py][px] = tuple(
-                        min(255, int(t[c] * lit[c] * d[c] * 2 / 255)) for c in range(3))
-    return colour
-
-
-def write_png(path, rows):
-    h, w = len(rows), len(rows[0])
-    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
-
-    def chunk(tag, data):
-        return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data))
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(png)
-
-
-def main(argv):
-    if "--check" not in argv:
-        generate()
-    ok = check_all()
-    if "--preview" in argv:
-        out = argv[argv.index("--preview") + 1]
-        rows = render_preview(os.path.join(OUT, "haz", "map02.x"))
-        write_png(out, rows)
-        for x, y in ((317, 400), (317, 300), (317, 227), (317, 150), (250, 180), (317, 110),
-                     (317, 60), (40, 200), (190, 200), (480, 170), (600, 200), (600, 60)):
-            print("preview pixel (%d, %d): %s" % (x, y, rows[y][x]))
-    return 0 if ok else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    generate()
