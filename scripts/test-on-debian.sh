@@ -78,6 +78,8 @@ version() {
 }
 echo "Running $1 of the committed tree on $(version)"
 status=0
-inside 'cd /root/repo && "$@"' run "$@" || status=$?
+# In the background, so that a signal to this script reaches its traps at once.
+inside 'cd /root/repo && "$@"' run "$@" &
+wait $! || status=$?
 echo "Ran $1 on $(version): exit code $status"
 exit $status
