@@ -17,8 +17,10 @@ namespace {
 // reset yet, each turn waits this long instead of spinning.
 constexpr DWORD kLostDeviceWaitMs = 50;
 
-// What the device was created with; a reset asks for the same again.
-D3DPRESENT_PARAMETERS createdParameters = {};
+// What the device was created with, as the viewer asked for it: Direct3D writes its defaults
+// into the record it is given, so CreateDevice and Reset get copies. A reset asks for the same
+// again, in the display's format of the time.
+D3DPRESENT_PARAMETERS requestedParameters = {};
 bool deviceLost = false;
 
 D3DPRESENT_PARAMETERS windowedParameters(D3DFORMAT displayFormat)
@@ -45,12 +47,22 @@ void SetStartupStates()
     }
 }
 
+// A display-mode change is the commonest loss, and a reset in the old mode's format may then fail
+// every time. A mode that can't be read leaves the last format read, which is still worth a try.
+void FollowDisplayFormat()
+{
+    D3DDISPLAYMODE mode;
+    if (SUCCEEDED(g_direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode)))
+        requestedParameters.BackBufferFormat = mode.Format;
+}
+
 // Lets the font's device objects go, resets the device and brings back the font and the states
 // a reset forgets. Meshes and textures live in the managed pool and survive it.
 bool ResetDevice()
 {
     g_engine->onLostDevice();
-    D3DPRESENT_PARAMETERS parameters = createdParameters;
+    FollowDisplayFormat();
+    D3DPRESENT_PARAMETERS parameters = requestedParameters;
     if (FAILED(g_device->Reset(&parameters)))
         return false;
     g_engine->onResetDevice();
@@ -84,9 +96,9 @@ HRESULT InitGraphics(HWND window)
     if (FAILED(g_direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode)))
         return E_FAIL;
 
-    createdParameters = windowedParameters(mode.Format);
+    requestedParameters = windowedParameters(mode.Format);
     deviceLost = false;
-    D3DPRESENT_PARAMETERS parameters = createdParameters;
+    D3DPRESENT_PARAMETERS parameters = requestedParameters;
     if (FAILED(g_direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                         &g_device)))

@@ -89,6 +89,18 @@ testing::AssertionResult sameLight(const D3DLIGHT9& actual, const D3DLIGHT9& exp
                                        << "\n  expected: " << describe(expected);
 }
 
+testing::AssertionResult sameParameters(const D3DPRESENT_PARAMETERS& actual,
+                                        const D3DPRESENT_PARAMETERS& expected)
+{
+    if (std::memcmp(&actual, &expected, sizeof actual) == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "back buffer " << actual.BackBufferWidth << "x" << actual.BackBufferHeight << " x"
+           << actual.BackBufferCount << " format " << actual.BackBufferFormat << ", expected "
+           << expected.BackBufferWidth << "x" << expected.BackBufferHeight << " x"
+           << expected.BackBufferCount << " format " << expected.BackBufferFormat;
+}
+
 // The fakes bound, and the shared objects that start-up and frames change put back afterwards.
 class GraphicsTest : public testing::Test {
 protected:
@@ -362,6 +374,7 @@ protected:
 const std::vector<std::string> kWaitForTheDevice = {"TestCooperativeLevel()", "sleep(50)"};
 const std::vector<std::string> kResetAndRestore = {
     "OnLostDevice(font:Arial)",
+    "GetAdapterDisplayMode(0, ptr)",
     "Reset(ptr)",
     "OnResetDevice(font:Arial)",
     "SetRenderState(137, 1)",
@@ -397,9 +410,8 @@ TEST_F(LostDevice, IsResetWithItsParametersThenGetsItsFontAndStatesBackAndDrawsA
     expected.push_back("Clear(0, null, 3, 0xFF64C8FF, 1, 0)");
     EXPECT_EQ(firstCalls(expected.size()), expected);
     EXPECT_EQ(callLog().calls().back(), "Present(null, null, null, null)");
-    EXPECT_EQ(std::memcmp(&device.resetParameters, &fakes.fakeDirect3D.presentParameters,
-                          sizeof device.resetParameters),
-              0);
+    ASSERT_EQ(device.resetParameters.size(), 1u);
+    EXPECT_TRUE(sameParameters(device.resetParameters[0], fakes.fakeDirect3D.presentParameters));
 
     // Back to the frame of a device that was never lost.
     callLog().clear();
@@ -413,14 +425,61 @@ TEST_F(LostDevice, AFailedResetIsTriedAgainOnALaterTurn)
     device.resetResults = {D3DERR_DRIVERINTERNALERROR};
 
     RenderFrame();
-    EXPECT_EQ(callLog().calls(), (std::vector<std::string>{"TestCooperativeLevel()",
-                                                           "OnLostDevice(font:Arial)",
-                                                           "Reset(ptr)", "sleep(50)"}));
+    EXPECT_EQ(callLog().calls(), (std::vector<std::string>{
+                                     "TestCooperativeLevel()", "OnLostDevice(font:Arial)",
+                                     "GetAdapterDisplayMode(0, ptr)", "Reset(ptr)", "sleep(50)"}));
     callLog().clear();
     RenderFrame();
 
     EXPECT_EQ(callLog().named("Reset"), std::vector<std::string>{"Reset(ptr)"});
     EXPECT_EQ(callLog().named("OnResetDevice").size(), 1u);
+    EXPECT_EQ(callLog().named("Present").size(), 1u);
+}
+
+// Direct3D writes its defaults (the back buffer's size and count) into the parameters it is
+// given; a reset that passed those on would no longer follow the window.
+TEST_F(LostDevice, EveryResetAsksForThePresentParametersOfStartUpNotTheFilledInOnes)
+{
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    device.resetResults = {D3DERR_DRIVERINTERNALERROR};
+    RenderFrame();
+    RenderFrame();
+    device.presentResult = D3DERR_DEVICELOST;
+    RenderFrame();
+    device.presentResult = D3D_OK;
+
+    RenderFrame();
+
+    const D3DPRESENT_PARAMETERS& startUp = fakes.fakeDirect3D.presentParameters;
+    ASSERT_EQ(startUp.BackBufferWidth, 0u);
+    ASSERT_EQ(device.resetParameters.size(), 3u);
+    for (const D3DPRESENT_PARAMETERS& sent : device.resetParameters)
+        EXPECT_TRUE(sameParameters(sent, startUp));
+}
+
+TEST_F(LostDevice, IsResetInTheFormatOfTheDisplayModeOfTheTime)
+{
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    fakes.fakeDirect3D.displayMode.Format = D3DFMT_R5G6B5;
+
+    RenderFrame();
+
+    ASSERT_EQ(device.resetParameters.size(), 1u);
+    EXPECT_EQ(device.resetParameters[0].BackBufferFormat, D3DFMT_R5G6B5);
+}
+
+TEST_F(LostDevice, WhoseDisplayModeCannotBeReadIsResetInTheLastFormatRead)
+{
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    fakes.fakeDirect3D.displayMode.Format = D3DFMT_R5G6B5;
+    device.resetResults = {D3DERR_DRIVERINTERNALERROR};
+    RenderFrame();
+    fakes.fakeDirect3D.displayModeResult = D3DERR_NOTAVAILABLE;
+
+    RenderFrame();
+
+    ASSERT_EQ(device.resetParameters.size(), 2u);
+    EXPECT_EQ(device.resetParameters[1].BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_EQ(callLog().named("Present").size(), 1u);
 }
 

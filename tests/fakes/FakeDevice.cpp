@@ -17,6 +17,20 @@ std::string formatVector(const char* name, const D3DVECTOR& vector)
 
 } // namespace
 
+void fillInPresentDefaults(D3DPRESENT_PARAMETERS& parameters, D3DFORMAT displayFormat)
+{
+    if (parameters.Windowed) {
+        if (parameters.BackBufferWidth == 0)
+            parameters.BackBufferWidth = kFakeClientWidth;
+        if (parameters.BackBufferHeight == 0)
+            parameters.BackBufferHeight = kFakeClientHeight;
+        if (parameters.BackBufferFormat == D3DFMT_UNKNOWN)
+            parameters.BackBufferFormat = displayFormat;
+    }
+    if (parameters.BackBufferCount == 0)
+        parameters.BackBufferCount = 1;
+}
+
 STDMETHODIMP FakeDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
                                float z, DWORD stencil)
 {
@@ -121,7 +135,8 @@ STDMETHODIMP FakeDevice::Reset(D3DPRESENT_PARAMETERS* parameters)
     record(__func__, parameters);
     if (!parameters)
         return D3DERR_INVALIDCALL;
-    resetParameters = *parameters;
+    resetParameters.push_back(*parameters);
+    fillInPresentDefaults(*parameters, displayMode ? displayMode->Format : D3DFMT_UNKNOWN);
     if (resetResults.empty())
         return D3D_OK;
     const HRESULT result = resetResults.front();

@@ -5,8 +5,9 @@
 // SetLight and SetMaterial log their records field by field; SetTransform logs the state alone
 // and keeps the matrix, to compare with what D3DX computes. Set beginSceneResult to fail
 // BeginScene, presentResult to lose the device, cooperativeLevel and resetResults for what
-// TestCooperativeLevel and each Reset answer; Reset logs the present parameters it is given.
-// Any other method logs Name(unexpected) and returns E_NOTIMPL.
+// TestCooperativeLevel and each Reset answer. Reset keeps the present parameters it is given,
+// then writes Direct3D's defaults back into them, as CreateDevice does. Any other method logs
+// Name(unexpected) and returns E_NOTIMPL.
 #pragma once
 
 #include <deque>
@@ -18,6 +19,14 @@
 
 #include "tests/fakes/FakeComObject.h"
 
+// The client area of the window a fake device draws on.
+constexpr UINT kFakeClientWidth = 640;
+constexpr UINT kFakeClientHeight = 480;
+
+// Writes back what Direct3D fills in when it creates or resets a device: a windowed back buffer
+// of unset size gets the client area's, of unknown format the display's; one buffer at least.
+void fillInPresentDefaults(D3DPRESENT_PARAMETERS& parameters, D3DFORMAT displayFormat);
+
 class FakeDevice final : public FakeComObject<IDirect3DDevice9> {
 public:
     FakeDevice() : FakeComObject("device", true) {}
@@ -26,7 +35,8 @@ public:
     HRESULT presentResult = D3D_OK;
     HRESULT cooperativeLevel = D3D_OK;
     std::deque<HRESULT> resetResults;   // one a Reset; D3D_OK once they run out
-    D3DPRESENT_PARAMETERS resetParameters = {};   // what the last Reset was given
+    std::vector<D3DPRESENT_PARAMETERS> resetParameters;   // what each Reset was given, in order
+    const D3DDISPLAYMODE* displayMode = nullptr;   // the adapter's, set by its Direct3D
 
     std::map<D3DTRANSFORMSTATETYPE, D3DMATRIX> transforms;   // the last matrix of each state
     std::vector<std::pair<D3DTRANSFORMSTATETYPE, D3DMATRIX>> transformHistory;

@@ -25,6 +25,7 @@ STDMETHODIMP FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focu
            "AutoDepthStencilFormat " + formatArg(parameters->AutoDepthStencilFormat));
     behaviorFlags = flags;
     presentParameters = *parameters;
+    fillInPresentDefaults(*parameters, displayMode.Format);
     *created = SUCCEEDED(createDeviceResult) ? &device : nullptr;
     return createDeviceResult;
 }

@@ -4,7 +4,9 @@
 // displayModeResult; CreateDevice gives `device` with createDeviceResult (null on failure) and
 // logs the arguments and the present parameters the viewer fills in, e.g. CreateDevice(0, 1,
 // window, 64, BackBufferFormat 22, SwapEffect 1, Windowed 1, EnableAutoDepthStencil 1,
-// AutoDepthStencilFormat 77); the whole record is kept in presentParameters.
+// AutoDepthStencilFormat 77). presentParameters keeps the whole record as given; then, as
+// Direct3D does, the defaults are written back into the caller's record (fillInPresentDefaults),
+// and its device's Reset does the same with the display mode of the time.
 #pragma once
 
 #include <d3d9.h>
@@ -14,7 +16,7 @@
 
 class FakeDirect3D final : public FakeComObject<IDirect3D9> {
 public:
-    FakeDirect3D() : FakeComObject("direct3d", true) {}
+    FakeDirect3D() : FakeComObject("direct3d", true) { device.displayMode = &displayMode; }
 
     HRESULT displayModeResult = D3D_OK;
     D3DDISPLAYMODE displayMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
