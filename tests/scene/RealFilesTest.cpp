@@ -1,5 +1,7 @@
-// Loading real .x files by other authors on a real Direct3D device under Wine: the repository's
-// own selection, and the larger collection beside the repository when there is one.
+// Loading real .x files by other authors on a real Direct3D device: the repository's own
+// selection, and the larger collection beside the repository when there is one. The expected
+// figures are those of Wine's D3DX; rows whose outcome is Wine's own are held to them under Wine
+// only, and elsewhere to what the viewer promises whatever the loader makes of the file.
 #include <algorithm>
 #include <fstream>
 #include <ostream>
@@ -21,7 +23,12 @@ struct ExpectedLoad {
     DWORD materialCount;
     DWORD vertexCount;
     std::vector<std::string> textureNames;   // "null" where a material names none
+    std::string wineOnly;   // why the outcome is Wine's own; empty when any loader should agree
 };
+
+// A table without the wine_only column, as the shared collection's, is read as its notes say:
+// every failure in it is Wine's loader rejecting the file.
+constexpr char kUnmarkedFailure[] = "a failure in a table that marks none";
 
 std::vector<std::string> split(const std::string& text, char separator)
 {
@@ -47,23 +54,45 @@ std::string findFolderAbove(const std::string& relative)
     return {};
 }
 
-std::vector<ExpectedLoad> readExpectedLoads(const std::string& folder)
+std::vector<ExpectedLoad> parseExpectedLoads(std::istream& table)
 {
     std::vector<ExpectedLoad> rows;
-    std::ifstream table(folder + "\\expected.tsv");
     std::string line;
     std::getline(table, line);   // the header
+    const bool marksWineOnly = line.find("\twine_only") != std::string::npos;
     while (std::getline(table, line)) {
         const std::vector<std::string> columns = split(line, '\t');
         if (columns.size() < 7)
             continue;
         std::string path = columns[0];
         std::replace(path.begin(), path.end(), '/', '\\');
-        rows.push_back({path, static_cast<HRESULT>(std::stoul(columns[1], nullptr, 16)),
-                        static_cast<DWORD>(std::stoul(columns[2])),
-                        static_cast<DWORD>(std::stoul(columns[3])), split(columns[6], ';')});
+        ExpectedLoad row{path, static_cast<HRESULT>(std::stoul(columns[1], nullptr, 16)),
+                         static_cast<DWORD>(std::stoul(columns[2])),
+                         static_cast<DWORD>(std::stoul(columns[3])), split(columns[6], ';'), ""};
+        if (columns.size() > 7)
+            row.wineOnly = columns[7];
+        else if (!marksWineOnly && FAILED(row.result))
+            row.wineOnly = kUnmarkedFailure;
+        rows.push_back(row);
     }
     return rows;
+}
+
+std::vector<ExpectedLoad> readExpectedLoads(const std::string& folder)
+{
+    std::ifstream table(folder + "\\expected.tsv");
+    return parseExpectedLoads(table);
+}
+
+// Only Wine's ntdll exports wine_get_version.
+bool runningUnderWine()
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+bool referenceHolds(const ExpectedLoad& row, bool underWine)
+{
+    return underWine || row.wineOnly.empty();
 }
 
 std::string directoryOf(const std::string& path)
@@ -126,10 +155,58 @@ void expectDetailCoordinatesScaled(ID3DXMesh& mesh)
     EXPECT_EQ(mismatches, 0u);
 }
 
-TEST_P(RealFiles, EveryFileLoadsAsTheReferenceRunOfTheLoaderSays)
+std::string fileNotFoundBox(const std::string& path)
+{
+    return messageBoxCall(path, cp1250(L"Nem találom az x filet!"));
+}
+
+// What the viewer promises whatever the loader makes of the file: a loaded mesh in its own
+// vertex format, or the "file not found" box alone and the entry left fresh.
+void expectViewerContract(const Model& entry, bool loaded, const std::string& path)
+{
+    if (!loaded) {
+        EXPECT_FALSE(entry.mesh);
+        EXPECT_EQ(entry.materialCount, 0u);
+        EXPECT_TRUE(entry.textures.empty());
+        EXPECT_EQ(callLog().calls(), std::vector{fileNotFoundBox(path)});
+        return;
+    }
+    ASSERT_TRUE(entry.mesh);
+    EXPECT_EQ(entry.mesh->GetFVF(), kModelVertexFormat);
+    expectDetailCoordinatesScaled(*entry.mesh.get());
+    const std::vector<std::string>& calls = callLog().calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), fileNotFoundBox(path)), 0);
+}
+
+// The reference run's figures: the outcome, the counts, and each named texture either loaded or
+// reported by its path.
+void expectReferenceRun(const Model& entry, bool loaded, const ExpectedLoad& row)
+{
+    EXPECT_EQ(loaded, SUCCEEDED(row.result));
+    EXPECT_EQ(entry.materialCount, row.materialCount);
+    if (!loaded || !entry.mesh)
+        return;
+    EXPECT_EQ(entry.mesh->GetNumVertices(), row.vertexCount);
+    for (size_t i = 0; i < row.textureNames.size() && i < entry.materialCount; ++i) {
+        const std::string& name = row.textureNames[i];
+        if (name == "null") {
+            EXPECT_FALSE(entry.textures[i]);
+            EXPECT_FALSE(entry.detailTextures[i]);
+        } else if (!entry.textures[i]) {
+            const std::string report = messageBoxCall(directoryOf(row.path) + name,
+                                                      cp1250(L"Nincs meg a textúra file! :("));
+            EXPECT_NE(std::find(callLog().calls().begin(), callLog().calls().end(), report),
+                      callLog().calls().end())
+                << "no message for " << name;
+        }
+    }
+}
+
+TEST_P(RealFiles, EveryFileKeepsTheViewersContractAndLoadsAsTheReferenceRunWhereThatHolds)
 {
     const std::vector<ExpectedLoad> rows = readExpectedLoads(dataFolder);
     ASSERT_FALSE(rows.empty());
+    const bool underWine = runningUnderWine();
     RealLoadsRecordedMessages platform;
     ModelRegistry registry;
 
@@ -137,36 +214,12 @@ TEST_P(RealFiles, EveryFileLoadsAsTheReferenceRunOfTheLoaderSays)
         SCOPED_TRACE(row.path);
         callLog().clear();
 
-        EXPECT_EQ(registry.loadByName(row.path), SUCCEEDED(row.result));
+        const bool loaded = registry.loadByName(row.path);
 
         const Model& entry = registry.models.at(row.path);
-        EXPECT_EQ(entry.materialCount, row.materialCount);
-        if (FAILED(row.result)) {
-            EXPECT_FALSE(entry.mesh);
-            EXPECT_TRUE(entry.textures.empty());
-            EXPECT_EQ(callLog().calls(),
-                      std::vector{messageBoxCall(row.path, cp1250(L"Nem találom az x filet!"))});
-            continue;
-        }
-        ASSERT_TRUE(entry.mesh);
-        EXPECT_EQ(entry.mesh->GetNumVertices(), row.vertexCount);
-        EXPECT_EQ(entry.mesh->GetFVF(), kModelVertexFormat);
-        expectDetailCoordinatesScaled(*entry.mesh.get());
-
-        // Each named texture is either loaded or reported by its path; unnamed ones get none.
-        for (size_t i = 0; i < row.textureNames.size() && i < entry.materialCount; ++i) {
-            const std::string& name = row.textureNames[i];
-            if (name == "null") {
-                EXPECT_FALSE(entry.textures[i]);
-                EXPECT_FALSE(entry.detailTextures[i]);
-            } else if (!entry.textures[i]) {
-                const std::string report = messageBoxCall(
-                    directoryOf(row.path) + name, cp1250(L"Nincs meg a textúra file! :("));
-                EXPECT_NE(std::find(callLog().calls().begin(), callLog().calls().end(), report),
-                          callLog().calls().end())
-                    << "no message for " << name;
-            }
-        }
+        expectViewerContract(entry, loaded, row.path);
+        if (referenceHolds(row, underWine))
+            expectReferenceRun(entry, loaded, row);
     }
     EXPECT_EQ(registry.models.size(), rows.size());
 }
@@ -176,5 +229,44 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Collection{"Bundled", "tests\\data\\x", false},
                     Collection{"SharedBesideTheRepository", "shared\\testdata\\x", true}),
     [](const testing::TestParamInfo<Collection>& info) { return info.param.name; });
+
+// Which rows are held to the reference run, under Wine and elsewhere.
+struct ReferenceCase {
+    const char* name;
+    const char* table;
+    bool underWine;
+    std::vector<bool> held;   // row by row
+};
+
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+
+class ReferenceRows : public testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(ReferenceRows, HoldOutcomesOfWinesOwnUnderWineOnly)
+{
+    std::istringstream table(GetParam().table);
+    std::vector<bool> held;
+    for (const ExpectedLoad& row : parseExpectedLoads(table))
+        held.push_back(referenceHolds(row, GetParam().underWine));
+    EXPECT_EQ(held, GetParam().held);
+}
+
+constexpr char kMarkedTable[] =
+    "path\thresult\tmaterials\tvertices\tfaces\tfvf\ttextures\twine_only\n"
+    "ok.x\t0x00000000\t1\t24\t12\t0x112\tnull\n"
+    "bad.x\t0x80004005\t0\t0\t0\t0x0\t-\n"
+    "wine.x\t0x80004005\t0\t0\t0\t0x0\t-\tWine rejects it\n";
+constexpr char kUnmarkedTable[] =
+    "path\thresult\tmaterials\tvertices\tfaces\tfvf\ttextures\n"
+    "ok.x\t0x00000000\t1\t24\t12\t0x112\tnull\n"
+    "bad.x\t0x80004005\t0\t0\t0\t0x0\t-\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ReferenceRows,
+    testing::Values(ReferenceCase{"MarkedUnderWine", kMarkedTable, true, {true, true, true}},
+                    ReferenceCase{"MarkedElsewhere", kMarkedTable, false, {true, true, false}},
+                    ReferenceCase{"UnmarkedUnderWine", kUnmarkedTable, true, {true, true}},
+                    ReferenceCase{"UnmarkedElsewhere", kUnmarkedTable, false, {true, false}}),
+    [](const testing::TestParamInfo<ReferenceCase>& info) { return info.param.name; });
 
 } // namespace
