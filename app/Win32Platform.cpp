@@ -40,6 +40,12 @@ public:
     void postQuitMessage(int exitCode) override { ::PostQuitMessage(exitCode); }
     int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override
     {
+        // Keys pressed before the box appeared must not answer it. DirectInput can see the Enter
+        // that runs a console command before its key message is taken from the queue, and where
+        // the new box gets the keyboard focus (Wine 10), that message would press its OK button.
+        MSG pending;
+        while (::PeekMessageA(&pending, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        }
         return ::MessageBoxA(owner, text, caption, type);
     }
     DWORD timeGetTime() override { return ::timeGetTime(); }
