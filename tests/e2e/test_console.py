@@ -34,8 +34,7 @@ class ConsoleTest(unittest.TestCase):
     def test_loading_the_cube_draws_it_and_reports_success(self):
         # Turn the orbit camera 110 degrees left, towards the origin where models stand: motion
         # alone, so the turn is the same wherever the pointer stood and however fast the frames come.
-        for _ in range(11):
-            self.viewer.move_mouse(-100, 0)
+        self.console.turn_view(-1100)
         before = self.viewer.wait_until_still(self.window)
         self.console.run("#load x " + CUBE)
         self.console.wait_for_line(1, CUBE + LOADED_TEXT, [CUBE + NOT_LOADED_TEXT])

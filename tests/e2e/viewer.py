@@ -16,6 +16,7 @@ WINE_RUN = REPO / "scripts" / "wine-run.sh"
 SAMPLE_DATA = REPO / "objektumok"
 WINDOW_TITLE = "Pelgrav D3D ablaka!!"
 SKY = (100, 200, 255)
+SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768   # each test's virtual display
 BELOW_FRAME_RATE = (0, 40, None, None)   # all of the picture but the changing read-out
 MISSING_MESH_CAPTION = "Nem találom az x filet!"
 LOADED_TEXT = " nevű modell sikeresen betöltve."
@@ -163,7 +164,8 @@ class Viewer:
     def _start(self):
         display_read, display_write = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(display_write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(display_write), "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24",
+             "-nolisten", "tcp"],
             pass_fds=(display_write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(display_write)
         with os.fdopen(display_read) as display:
@@ -258,6 +260,11 @@ class Viewer:
     def type_text(self, window, text):
         self.xdotool("windowfocus", window)
         self.xdotool("type", "--delay", "60", text, timeout=20 + len(text))
+
+    def pointer(self):
+        """Where the pointer stands on the screen, as (x, y)."""
+        location = self.xdotool("getmouselocation", "--shell")
+        return tuple(int(re.search(rf"^{axis}=(\d+)", location, re.MULTILINE).group(1)) for axis in "XY")
 
     def move_mouse(self, dx, dy):
         self.xdotool("mousemove_relative", "--", dx, dy)
@@ -359,6 +366,22 @@ class Console:
         frame rate, since an open console freezes the cameras."""
         self.viewer.hold_key(self.window, "Return")
         return self.viewer.screenshot(self.window)
+
+    def turn_view(self, counts, step=100):
+        """Turns the view by `counts` of mouse motion to the right (left when negative), wherever
+        the pointer starts. Wine 8 keeps the pointer of an acquired mouse in the window; Wine 10
+        leaves it free, and the screen's edge would swallow motion. So whenever the next step
+        could reach the edge, the pointer is put back in the middle while the console is open,
+        which holds the cameras still, and an empty line closes the console again."""
+        step = step if counts > 0 else -step
+        for _ in range(abs(counts) // abs(step)):
+            x, _ = self.viewer.pointer()
+            if not 0 < x + step < SCREEN_WIDTH - 1:
+                self.open()
+                self.viewer.xdotool("mousemove", SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
+                time.sleep(0.3)
+                self.viewer.hold_key(self.window, "Return")
+            self.viewer.move_mouse(step, 0)
 
     def type(self, text, opened, timeout=10):
         """Types after the prompt and waits until the text shows on the input line: a viewer that
