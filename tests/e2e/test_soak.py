@@ -11,7 +11,7 @@ class ShortSoak(unittest.TestCase):
         summary = soak.run(seconds=60, seed=7)
         self.assertEqual(soak.failures(summary), [], summary)
         # A sample a tenth of the way through, each with its command, and random ones between.
-        self.assertGreaterEqual(summary["commands typed"], 10, summary)
+        self.assertGreaterEqual(len(summary["memory samples (KiB)"]), 3, summary)
 
 
 if __name__ == "__main__":
