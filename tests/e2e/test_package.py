@@ -5,16 +5,17 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 import zipfile
 from pathlib import Path
 
-from viewer import Viewer, looks_green
+from viewer import REPO, Viewer, build_dir, looks_green
 
 VERSION = os.environ.get("VIEWER_VERSION", "")
-CPACK_CONFIG = os.environ.get("CPACK_CONFIG", "")
 OBJDUMP = os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump")
+WINDRES = os.environ.get("WINDRES", "x86_64-w64-mingw32-windres")
 TOP = f"pelgrav-{VERSION}-win64"
 
 
@@ -22,8 +23,8 @@ class Release(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="viewer-release-"))
-        subprocess.run(["cpack", "--config", CPACK_CONFIG, "-B", str(cls.folder / "package")],
-                       check=True, capture_output=True, timeout=120)
+        subprocess.run([sys.executable, str(REPO / "scripts" / "pack_release.py"), str(build_dir()),
+                        str(cls.folder / "package")], check=True, capture_output=True, timeout=120)
         cls.archive = cls.folder / "package" / f"{TOP}.zip"
         cls.home = cls.folder / "unpacked" / TOP
         with zipfile.ZipFile(cls.archive) as archive:
@@ -43,7 +44,7 @@ class Release(unittest.TestCase):
     def test_unpacked_into_an_empty_folder_it_shows_the_start_up_scene_and_ends_with_escape(self):
         with Viewer(self.home, log_dir=self.folder, exe=self.home / "pelgrav.exe") as viewer:
             window = viewer.wait_for_window()
-            viewer.wait_for_picture(window, lambda shot: looks_green(shot.pixel(317, 400)),
+            viewer.wait_for_picture(window, lambda shot: looks_green(shot.at(0.5, 0.88)),
                                     what="the ground of the start-up scene")
             viewer.hold_key(window, "Escape")
             self.assertEqual(viewer.wait_exit(timeout=30), 0)
@@ -56,6 +57,14 @@ class Release(unittest.TestCase):
         named = {name.lower() for name in re.findall(r"^ +(\S+\.dll) ", note, re.MULTILINE)}
         self.assertIn("d3dx9_30.dll", imported)
         self.assertLessEqual(imported, named, "a DLL the note does not name")
+
+    def test_the_program_carries_the_version_that_its_properties_show(self):
+        resource = subprocess.run([WINDRES, "-i", str(self.home / "pelgrav.exe"), "-O", "rc"], capture_output=True,
+                                  text=True, check=True, timeout=60).stdout
+        numbers = VERSION.replace(".", ", ") + ", 0"
+        for line in [f"FILEVERSION {numbers}", f"PRODUCTVERSION {numbers}",
+                     f'VALUE "FileVersion", "{VERSION}"', f'VALUE "ProductVersion", "{VERSION}"']:
+            self.assertIn(line, resource)
 
 
 if __name__ == "__main__":
