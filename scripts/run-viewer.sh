@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the viewer on the bundled sample scene.
+# Installs what is missing, builds the viewer (not the tests: scripts/test.sh builds those) and
+# runs it on the bundled sample scene.
 # Without a display it runs on a virtual one, saves a screenshot, prints its path and ends.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
-scripts/build.sh >/dev/null
+scripts/build.sh --target pelgrav >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
     exec scripts/wine-run.sh build/pelgrav.exe   # the sample scene lies in this folder
 fi
