@@ -3,7 +3,7 @@
 that exists gives the success text on line 1; a missing one gives the loader's message box, which
 is closed, and then the failure text. The soak fails when fewer than 95 % of the commands show
 their outcome, or when the viewer dies, stops responding or grows in memory once every model
-has been loaded and reloaded.
+has been loaded and reloaded and the memory has settled.
 
     python3 tests/e2e/soak.py --seconds 600
 """
@@ -25,13 +25,14 @@ MISSING_MODELS = {r"objektumok\nincs\nincs.x"}
 MISSING_TEXTURE_CAPTION = "Nincs meg a textúra file! :("
 OUTCOMES = [model + text for model in MODELS for text in (LOADED_TEXT, NOT_LOADED_TEXT)]
 REQUIRED_SHARE = 0.95
-# Every model is loaded twice before the soak: the first loads fill the registry, and the memory
-# settles only after the first reload of each. From there on every command is a reload. Measured
-# over a minute from there on the sample scene: 148 KiB of growth in 9 commands on Wine 8, and
-# Wine 10's loader keeps about 10 KiB a reload more; a viewer that leaked the old model on each
-# reload grew by 1,708 KiB in 12 commands. The bound lies well between.
+# Every model is loaded twice before the soak, so that the registry is full and every later
+# command is a reload; the memory still settles over the next few reloads (Wine 10's loader takes
+# about 2 MiB more over them) and is judged over the second half of the samples. Measured there in
+# one-minute runs on the sample scene: 12 KiB of growth in 4 commands on Wine 8 and 204 KiB in 8
+# on Wine 10; a viewer that leaked the old model on each reload grew by 624 KiB in 5 commands on
+# Wine 8. The bound lies between.
 ALLOWED_GROWTH_KIB = 256
-ALLOWED_GROWTH_PER_COMMAND_KIB = 48
+ALLOWED_GROWTH_PER_COMMAND_KIB = 32
 
 
 def resident_kilobytes():
@@ -149,13 +150,15 @@ def failures(summary):
     commands, matched = summary["commands typed"], summary["outcomes matched"]
     if commands == 0 or matched < REQUIRED_SHARE * commands:
         found.append(f"only {matched} of {commands} commands showed their outcome")
-    memory, commands = summary["memory samples (KiB)"], summary["commands typed at each sample"]
+    half = len(summary["memory samples (KiB)"]) // 2
+    memory = summary["memory samples (KiB)"][half:]
+    commands = summary["commands typed at each sample"][half:]
     if len(memory) < 2:
         found.append("too few memory samples to judge")
     else:
         allowed = ALLOWED_GROWTH_KIB + ALLOWED_GROWTH_PER_COMMAND_KIB * (commands[-1] - commands[0])
         if max(memory) - memory[0] > allowed:
-            found.append(f"memory grew by {max(memory) - memory[0]} KiB after warm-up, past {allowed} KiB")
+            found.append(f"memory grew by {max(memory) - memory[0]} KiB over the second half, past {allowed} KiB")
     return found
 
 
