@@ -53,6 +53,7 @@ class Soak:
         self.boxes_closed = 0
         self.mismatches = []
         self.last_model = None
+        self.started = time.monotonic()
 
     def step(self):
         action = self.random.random()
@@ -83,8 +84,12 @@ class Soak:
             shown = False
         if shown and boxes == ([MISSING_MESH_CAPTION] if missing else []):
             self.matched += 1
+            outcome = "shown"
         else:
             self.mismatches.append(f"{model}: boxes {boxes}, line 1 read {self.console.read_line(1)!r}")
+            outcome = "MISMATCH " + self.mismatches[-1]
+        # As it goes, so that a run cut short still tells how far it came.
+        print(f"{time.monotonic() - self.started:6.1f} s  #load x {model}: {outcome}", file=sys.stderr, flush=True)
 
     def close_boxes(self, wait_for=None):
         """Closes the box `wait_for`, which may come up a while after the command, and any other
