@@ -27,10 +27,11 @@ OUTCOMES = [model + text for model in MODELS for text in (LOADED_TEXT, NOT_LOADE
 REQUIRED_SHARE = 0.95
 # Every model is loaded twice before the soak, so that the registry is full and every later
 # command is a reload; the memory still settles over the next few reloads (Wine 10's loader takes
-# about 2 MiB more over them) and is judged over the second half of the samples. Measured there in
-# one-minute runs on the sample scene: 12 KiB of growth in 4 commands on Wine 8 and 204 KiB in 8
-# on Wine 10; a viewer that leaked the old model on each reload grew by 624 KiB in 5 commands on
-# Wine 8. The bound lies between.
+# up to 2 MiB more over them). What counts is how far the second half of the samples rises above
+# the peak of the first: a peak, since the resident size also dips by a few hundred KiB now and
+# then. Measured in one-minute runs on the sample scene: at most 264 KiB in 8 commands on Wine 8
+# and 240 KiB in 10 on Wine 10; a viewer that leaked the old model on each reload rose by
+# 1,088 KiB in 7 commands on Wine 8. The bound lies between.
 ALLOWED_GROWTH_KIB = 256
 ALLOWED_GROWTH_PER_COMMAND_KIB = 32
 
@@ -153,17 +154,19 @@ def failures(summary):
     if summary["exit code"] != 0:
         found.append(f"exit code {summary['exit code']}")
     commands, matched = summary["commands typed"], summary["outcomes matched"]
-    if commands == 0 or matched < REQUIRED_SHARE * commands:
+    # OCR misreads about one line in thirty over a busy part of the scene: a short run may lose one.
+    allowed_misses = max(1, int((1 - REQUIRED_SHARE) * commands))
+    if commands == 0 or commands - matched > allowed_misses:
         found.append(f"only {matched} of {commands} commands showed their outcome")
-    half = len(summary["memory samples (KiB)"]) // 2
-    memory = summary["memory samples (KiB)"][half:]
-    commands = summary["commands typed at each sample"][half:]
-    if len(memory) < 2:
+    memory, commands = summary["memory samples (KiB)"], summary["commands typed at each sample"]
+    half = len(memory) // 2
+    if half == 0:
         found.append("too few memory samples to judge")
     else:
-        allowed = ALLOWED_GROWTH_KIB + ALLOWED_GROWTH_PER_COMMAND_KIB * (commands[-1] - commands[0])
-        if max(memory) - memory[0] > allowed:
-            found.append(f"memory grew by {max(memory) - memory[0]} KiB over the second half, past {allowed} KiB")
+        growth = max(memory[half:]) - max(memory[:half])
+        allowed = ALLOWED_GROWTH_KIB + ALLOWED_GROWTH_PER_COMMAND_KIB * (commands[-1] - commands[half - 1])
+        if growth > allowed:
+            found.append(f"memory rose by {growth} KiB over the second half, past {allowed} KiB")
     return found
 
 
