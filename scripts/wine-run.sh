@@ -39,6 +39,7 @@ status=$?
 
 if [ -n "$xvfb_pid" ]; then
     wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null   # gone before the next program starts
     kill "$xvfb_pid" 2>/dev/null
 fi
 exit $status

@@ -184,7 +184,9 @@ class Viewer:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        # Kill, then wait until the server is gone: the next start must not find it dying.
+        for argument in ("-k", "-w"):
+            subprocess.run(["wineserver", argument], env=self.env, check=False, stderr=subprocess.DEVNULL, timeout=60)
         if self.xvfb:
             self.xvfb.terminate()
             try:
