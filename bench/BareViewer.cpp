@@ -20,6 +20,21 @@ struct BareVertex {
     float detailU, detailV;
 };
 
+// The program whose input devices the bare window procedure acquires, while there is one.
+const BareProgram* g_inputOwner = nullptr;
+
+// As the viewer's: acquires both devices on WM_ACTIVATE, also on deactivation, once they exist.
+LRESULT CALLBACK bareWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ACTIVATE && g_inputOwner) {
+        if (g_inputOwner->keyboard)
+            g_inputOwner->keyboard->Acquire();
+        if (g_inputOwner->mouse)
+            g_inputOwner->mouse->Acquire();
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 std::string directoryPrefix(const std::string& fileName)
 {
     const size_t lastBackslash = fileName.rfind('\\');
@@ -74,6 +89,12 @@ HRESULT createInput(BareProgram& program)
 
 } // namespace
 
+BareProgram::~BareProgram()
+{
+    if (g_inputOwner == this)
+        g_inputOwner = nullptr;
+}
+
 BareSession BareProgram::session() const
 {
     BareSession session;
@@ -90,7 +111,7 @@ HWND createBareWindow()
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_NOCLOSE;
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = bareWindowProc;
     windowClass.hInstance = module;
     windowClass.lpszClassName = kBareWindowClass;
     RegisterClassExA(&windowClass);
@@ -117,6 +138,7 @@ ComPtr<IDirect3DDevice9> createBareDevice(IDirect3D9* direct3d, HWND window)
 
 bool startBare(BareProgram& program)
 {
+    g_inputOwner = &program;
     ShowCursor(FALSE);
     program.window = createBareWindow();
     program.direct3d = ComPtr<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));

@@ -45,15 +45,18 @@ struct BareProgram {
     ComPtr<IDirectInputDevice8A> mouse;
     BareModel scene;
 
+    ~BareProgram();   // after it, the window procedure leaves the devices alone
     BareSession session() const;
 };
 
 // The viewer's start-up, step for step: cursor, class and window, device, font, render and
 // sampler states, the start-up scene, the window shown, DirectInput with its keyboard and mouse
-// acquired, the window shown again and updated. False when the device or input could not be had.
+// acquired, the window shown again and updated; its window procedure acquires both devices on
+// WM_ACTIVATE, as the viewer's does. False when the device or input could not be had.
 bool startBare(BareProgram& program);
 
-// The viewer's window and device parameters, with the default window procedure.
+// The viewer's window and device parameters; the window procedure acquires the input devices of
+// the bare program started last, if any, and leaves everything else to the default one.
 HWND createBareWindow();
 ComPtr<IDirect3DDevice9> createBareDevice(IDirect3D9* direct3d, HWND window);
 

@@ -44,3 +44,17 @@ double meanTurnMs(IDirect3DDevice9* device, int count, Turn turn)
     total += nowMs() - start;
     return total / count;
 }
+
+// One round of the two sides' steps, the viewer's first in even rounds and the bare one's first
+// in odd rounds, so that neither side always runs in what the other leaves behind.
+template <typename Viewer, typename Bare>
+void takeTurns(int round, Viewer viewer, Bare bare)
+{
+    if (round % 2) {
+        bare();
+        viewer();
+    } else {
+        viewer();
+        bare();
+    }
+}

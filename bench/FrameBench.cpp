@@ -30,17 +30,19 @@ int main()
     const std::vector<const Model*> models = registryModels();
     auto bare = [&] { bareTurn(session, models); };
 
-    // Short rounds take turns: the machine's speed wanders over seconds, and both sides should
-    // see the same of it.
-    double viewerMs = 0, bareMs = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        viewerMs += meanTurnMs(g_device, kFramesPerRound, idleTurn) / kRounds;
-        bareMs += meanTurnMs(g_device, kFramesPerRound, bare) / kRounds;
-    }
-    // The input poll alone, the viewer's and the bare one.
-    const double pollMs = meanTurnMs(g_device, kRounds * kFramesPerRound, PollInput);
-    const double barePollMs =
-        meanTurnMs(g_device, kRounds * kFramesPerRound, [&] { readBareInput(session); });
+    // Short rounds take turns, each side going first in every other round: the machine's speed
+    // wanders over seconds, and both sides should see the same of it. Then the input poll alone,
+    // the viewer's and the bare one, in rounds the same way.
+    double viewerMs = 0, bareMs = 0, pollMs = 0, barePollMs = 0;
+    auto addRound = [](double& meanMs, auto turn) {
+        meanMs += meanTurnMs(g_device, kFramesPerRound, turn) / kRounds;
+    };
+    auto barePoll = [&] { readBareInput(session); };
+    for (int round = 0; round < kRounds; ++round)
+        takeTurns(round, [&] { addRound(viewerMs, idleTurn); }, [&] { addRound(bareMs, bare); });
+    for (int round = 0; round < kRounds; ++round)
+        takeTurns(round, [&] { addRound(pollMs, PollInput); },
+                  [&] { addRound(barePollMs, barePoll); });
     std::printf("frames %d\n", kRounds * kFramesPerRound);
     std::printf("frame_viewer_ms %.4f\n", viewerMs);
     std::printf("frame_bare_ms %.4f\n", bareMs);

@@ -67,15 +67,9 @@ int main(int argc, char** argv)
     bareLoad();
     // Each side goes first in half the runs, so that neither always finds the other's leftovers.
     std::vector<double> viewerMs, bareMs;
-    for (int run = 0; run < kRuns; ++run) {
-        if (run % 2) {
-            bareMs.push_back(bareLoad());
-            viewerMs.push_back(viewerLoad());
-        } else {
-            viewerMs.push_back(viewerLoad());
-            bareMs.push_back(bareLoad());
-        }
-    }
+    for (int run = 0; run < kRuns; ++run)
+        takeTurns(run, [&] { viewerMs.push_back(viewerLoad()); },
+                  [&] { bareMs.push_back(bareLoad()); });
     std::printf("runs %d\n", kRuns);
     std::printf("load_viewer_ms %.1f\n", median(viewerMs));
     std::printf("load_bare_ms %.1f\n", median(bareMs));

@@ -76,13 +76,7 @@ int main()
                 bareMs[set].push_back(
                     meanTurnMs(g_device, kFramesPerRound, [&] { bareTurn(session, models); }));
             };
-            if (round % 2) {
-                timeBare();
-                timeViewer();
-            } else {
-                timeViewer();
-                timeBare();
-            }
+            takeTurns(round, timeViewer, timeBare);
             std::swap(g_engine->registry.models, sets[set]);
         }
     }
