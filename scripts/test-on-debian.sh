@@ -41,6 +41,7 @@ if [ ! -x "$root/usr/bin/apt-get" ]; then
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
     }
     echo "Making a minimal Debian $release in $root"
+    mkdir -p "$(dirname "$root")"
     rm -rf "$root.partial"
     debootstrap --variant=minbase "$release" "$root.partial" "${MIRROR:-$(mirror)}" >"$root.log" 2>&1 \
         || { echo "debootstrap failed; see $root.log" >&2; exit 1; }
