@@ -51,6 +51,7 @@ run() {
 }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+started=$(date -u '+%Y-%m-%d %H:%M')
 # Taking turns, so drift falls on both alike, and each side going first half the time, so that
 # whatever a program leaves behind in Wine's server weighs on both alike too.
 for round in $(seq $startup_runs); do
@@ -78,7 +79,7 @@ calc() { awk "BEGIN { printf \"$1\", $2 }" 2>/dev/null || echo "-"; }
 ratio() { calc "%.2f" "$1 / $2"; }
 row() { printf '%-38s %10s %10s   %s\n' "$@" | sed 's/ *$//'; }
 
-echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "date:    $started to $(date -u '+%H:%M UTC')"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 echo "wine:    $(wine --version 2>/dev/null), load average before the runs: $load_before"
 echo
