@@ -346,10 +346,10 @@ def differs(a, b, region, at_least=50):
 
 
 def console_line(index):
-    """Console line `index` in the client area as (x0, y0, x1, y1): line 0 is the input line,
-    and each older line stands 13 pixels higher."""
+    """Console line `index` in the client area as (x0, y0, x1, y1), to the right edge whatever
+    the client's width: line 0 is the input line, and each older line stands 13 pixels higher."""
     top = 400 - 13 * index
-    return (0, top - 2, 634, top + 16)
+    return (0, top - 2, None, top + 16)
 
 
 def similarity(a, b):
@@ -402,7 +402,7 @@ class Console:
         scene beyond the text only gives OCR noise to read."""
         x0, y0, x1, y1 = console_line(index)
         if characters:
-            x1 = min(x1, x0 + 20 + 8 * characters)
+            x1 = x0 + 20 + 8 * characters   # the crop stops at the picture's edge
         return self.viewer.screenshot(self.window).crop(x0, y0, x1, y1).read_text(single_line=True)
 
     def wait_for_line(self, index, expected, others=(), timeout=20):
