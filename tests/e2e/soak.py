@@ -161,13 +161,13 @@ def failures(summary):
     allowed_misses = max(1, int((1 - REQUIRED_SHARE) * commands))
     if commands == 0 or commands - matched > allowed_misses:
         found.append(f"only {matched} of {commands} commands showed their outcome")
-    memory, commands = summary["memory samples (KiB)"], summary["commands typed at each sample"]
+    memory, typed = summary["memory samples (KiB)"], summary["commands typed at each sample"]
     half = len(memory) // 2
     if half == 0:
         found.append("too few memory samples to judge")
     else:
         growth = max(memory[half:]) - max(memory[:half])
-        allowed = ALLOWED_GROWTH_KIB + ALLOWED_GROWTH_PER_COMMAND_KIB * (commands[-1] - commands[half - 1])
+        allowed = ALLOWED_GROWTH_KIB + ALLOWED_GROWTH_PER_COMMAND_KIB * (typed[-1] - typed[half - 1])
         if growth > allowed:
             found.append(f"memory rose by {growth} KiB over the second half, past {allowed} KiB")
     return found
