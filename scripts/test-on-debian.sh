@@ -6,8 +6,11 @@
 #   command: a script of the tree to run there instead, e.g. scripts/bench.sh; by default
 #   scripts/test.sh, whose arguments go to ctest
 # The system is made once and kept in build/debian-<release>/; the tree is copied anew each run.
+# The host's /proc, /sys, /dev and /dev/pts are bound into it for the run and unbound on every
+# way out, so that no later `rm` of the folder can reach the host's own files through them.
 set -euo pipefail
-repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Canonical, symlinks resolved: the kernel names a process's root and a mount point so.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
 
 release=${1:?usage: $0 <release> [command [arguments]]   (release: bookworm or trixie)}
 shift
@@ -22,6 +25,32 @@ inside() {
     chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         bash -c "$@"
 }
+
+# One run per release at a time: a second would unbind the first one's mounts and kill its
+# processes. The lock is held on a descriptor that nothing run inside inherits.
+mkdir -p "$repo/build"
+exec 9>"$root.lock"
+if ! flock -n 9; then
+    echo "Another run on Debian $release holds $root.lock; waiting for it to end"
+    flock 9
+fi
+
+# Mount points under the chroot (or its half-made copy), deepest first.
+mounts_inside() {
+    findmnt -rn -o TARGET | while read -r target; do
+        target=$(printf '%b' "$target")   # findmnt writes a space as \x20
+        case $target in "$root"/* | "$root.partial"/*) echo "$target" ;; esac
+    done | sort -r
+}
+
+# Holding the lock, a mount left under the chroot is an earlier run's that was killed outright.
+stale=$(mounts_inside)
+if [ -n "$stale" ]; then
+    echo "Still mounted from an earlier run that was killed:" >&2
+    echo "$stale" | sed 's/^/  /' >&2
+    echo "Unmount them first (deepest first):  findmnt -rn -o TARGET | grep '^$root' | sort -r | xargs -r -n1 umount -l" >&2
+    exit 2
+fi
 
 # The archive this machine's apt already uses.
 mirror() {
@@ -41,36 +70,72 @@ if [ ! -x "$root/usr/bin/apt-get" ]; then
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
     }
     echo "Making a minimal Debian $release in $root"
-    mkdir -p "$(dirname "$root")"
-    rm -rf "$root.partial"
+    rm -rf --one-file-system "$root.partial"
     debootstrap --variant=minbase "$release" "$root.partial" "${MIRROR:-$(mirror)}" >"$root.log" 2>&1 \
         || { echo "debootstrap failed; see $root.log" >&2; exit 1; }
     mv "$root.partial" "$root"
 fi
-cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+# A folder of the chroot's own: a link made inside (to /etc, say) would lead out of it.
+own_folder() {
+    if [ "$(realpath -m "$root/$1")" != "$root/$1" ] || [ ! -d "$root/$1" ]; then
+        echo "$root/$1 is not a folder of the chroot's own (a link out of it?): not touching it" >&2
+        exit 2
+    fi
+}
+own_folder etc
+own_folder root
+cp --remove-destination /etc/resolv.conf "$root/etc/resolv.conf"   # a link there is replaced, not followed
 
 mounted=()
-cleanup() {
-    # Whatever the run left inside (Wine's server, a virtual display) would keep /dev busy.
-    local process
-    for process in /proc/[0-9]*; do
-        [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -9 "${process#/proc/}" 2>/dev/null
+kill_inside() {
+    local round process found
+    # Whatever the run left inside (Wine's server, a virtual display) keeps /dev busy. A process
+    # may end, or start another, between the look and the kill: look again until none is left.
+    for round in $(seq 20); do
+        found=
+        for process in /proc/[0-9]*; do
+            [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] || continue
+            found=yes
+            kill -9 "${process#/proc/}" 2>/dev/null
+        done
+        [ -n "$found" ] || return 0
+        sleep 0.1
     done
-    local i
+    echo "cleanup: processes are still running inside $root" >&2
+    return 1
+}
+unmount_all() {
+    local status=0 i point
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-        umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
+        umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}" \
+            || { echo "cleanup: could not unmount ${mounted[i]}" >&2; status=1; }
     done
+    # Anything else mounted in there during the run, by the run itself.
+    while read -r point; do
+        umount -l "$point" || { echo "cleanup: could not unmount $point" >&2; status=1; }
+    done < <(mounts_inside)
+    return $status
+}
+# Runs to the end whatever fails on the way: no step may keep the mounts from going.
+cleanup() {
+    local status=$?
+    set +e
+    trap '' INT TERM
+    kill_inside || status=1
+    unmount_all || status=1
+    exit $status
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
 for point in proc sys dev dev/pts; do
-    mountpoint -q "$root/$point" && umount -l "$root/$point"
     mount --bind "/$point" "$root/$point"
     mounted+=("$root/$point")
 done
 
-rm -rf "$root/root/repo"
-mkdir -p "$root/root/repo"
+rm -rf --one-file-system "$root/root/repo"
+mkdir "$root/root/repo"
 git -C "$repo" archive HEAD | tar -x -C "$root/root/repo"
 
 version() {
@@ -80,7 +145,7 @@ version() {
 echo "Running $1 of the committed tree on $(version)"
 status=0
 # In the background, so that a signal to this script reaches its traps at once.
-inside 'cd /root/repo && "$@"' run "$@" &
+inside 'cd /root/repo && "$@"' run "$@" 9>&- &
 wait $! || status=$?
 echo "Ran $1 on $(version): exit code $status"
 exit $status
