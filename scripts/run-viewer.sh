@@ -5,8 +5,10 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
-scripts/build.sh --target pelgrav >/dev/null
+scripts/build.sh --target pelgrav --target crash_guard >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
+    # A Wine prefix apart from the tests', whose clean-up ends every program in theirs.
+    export WINEPREFIX=${WINEPREFIX:-$PWD/build/wineprefix-desktop}
     exec scripts/wine-run.sh build/pelgrav.exe   # the sample scene lies in this folder
 fi
 exec python3 scripts/headless_run.py

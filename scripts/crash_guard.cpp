@@ -1,0 +1,124 @@
+// Runs a program as its debugger, so that a crash ends it at once and shows as a crash: the
+// first fault is reported here, before the program's own fault handling runs (a damaged heap
+// can make that handling spin for ever or end the process without a word), and the program is
+// ended with the fault's code as its exit code. Otherwise it ends with the program's own code.
+// Usage: crash_guard.exe program.exe [arguments...]
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+// What follows the guard's own name on its command line: the program's command line as given.
+const wchar_t* ProgramCommandLine()
+{
+    const wchar_t* line = GetCommandLineW();
+    if (*line == L'"') {
+        line = std::wcschr(line + 1, L'"');
+        line = line ? line + 1 : L"";
+    } else {
+        while (*line && *line != L' ' && *line != L'\t')
+            ++line;
+    }
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    return line;
+}
+
+// Faults that no sound program survives, even when some handler of its own would catch them.
+bool IsCrash(DWORD code)
+{
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_IN_PAGE_ERROR:
+    case STATUS_HEAP_CORRUPTION:
+    case STATUS_STACK_BUFFER_OVERRUN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ReportCrash(const EXCEPTION_RECORD& record, bool firstChance)
+{
+    std::fprintf(stderr, "crash_guard: the program crashed: exception %08lX at address %p",
+                 record.ExceptionCode, record.ExceptionAddress);
+    if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
+        const char* access = record.ExceptionInformation[0] == 1 ? "write" : record.ExceptionInformation[0] == 8
+                                                                               ? "execute"
+                                                                               : "read";
+        std::fprintf(stderr, " (page fault on %s access to %p)", access,
+                     reinterpret_cast<void*>(record.ExceptionInformation[1]));
+    }
+    std::fprintf(stderr, "%s; ended\n", firstChance ? "" : ", not handled");
+    std::fflush(stderr);
+}
+
+// Follows the program until it ends; returns its exit code, or the code of the fault that ended it.
+DWORD Follow(HANDLE process)
+{
+    for (;;) {
+        DEBUG_EVENT event;
+        if (!WaitForDebugEvent(&event, INFINITE))
+            return GetLastError();
+        DWORD continueStatus = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case EXCEPTION_DEBUG_EVENT: {
+            const EXCEPTION_DEBUG_INFO& info = event.u.Exception;
+            const DWORD code = info.ExceptionRecord.ExceptionCode;
+            if (IsCrash(code) || !info.dwFirstChance) {
+                ReportCrash(info.ExceptionRecord, info.dwFirstChance);
+                TerminateProcess(process, code);
+            }
+            // The loader's breakpoint at start belongs to the debugger; every other exception
+            // is the program's own to handle (a C++ throw, say).
+            if (code != EXCEPTION_BREAKPOINT)
+                continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        }
+        case CREATE_PROCESS_DEBUG_EVENT:
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+            return event.u.ExitProcess.dwExitCode;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+    }
+}
+
+} // namespace
+
+int main()
+{
+    const wchar_t* program = ProgramCommandLine();
+    if (!*program) {
+        std::fputs("usage: crash_guard.exe program.exe [arguments...]\n", stderr);
+        return 2;
+    }
+    // CreateProcessW may write into the command line it is given.
+    wchar_t* commandLine = _wcsdup(program);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
+                        &startup, &started)) {
+        std::fprintf(stderr, "crash_guard: could not start %ls (error %lu)\n", program, GetLastError());
+        return 2;
+    }
+    free(commandLine);
+    CloseHandle(started.hThread);
+    const DWORD exitCode = Follow(started.hProcess);
+    CloseHandle(started.hProcess);
+    return static_cast<int>(exitCode);
+}
