@@ -2,10 +2,9 @@
 
 import unittest
 
-from viewer import (LOADED_TEXT, MISSING_MESH_CAPTION, NOT_LOADED_TEXT, Console, Viewer, console_line, differs,
-                    stage_scene)
+from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, NOT_LOADED_TEXT, Console, Viewer,
+                    console_line, differs, stage_scene)
 
-FRAME_RATE_TEXT = (0, 0, 150, 30)
 CUBE = r"objektumok\kocka\kocka_00.x"
 MISSING = r"objektumok\nincs.x"
 

@@ -6,6 +6,7 @@ import difflib
 import os
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -18,6 +19,7 @@ WINDOW_TITLE = "Pelgrav D3D ablaka!!"
 SKY = (100, 200, 255)
 SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768   # each test's virtual display
 BELOW_FRAME_RATE = (0, 40, None, None)   # all of the picture but the changing read-out
+FRAME_RATE_TEXT = (0, 0, 150, 30)
 MISSING_MESH_CAPTION = "Nem találom az x filet!"
 LOADED_TEXT = " nevű modell sikeresen betöltve."
 NOT_LOADED_TEXT = " nevű modell nem létezik, hibás, vagy egyéb okból nem tölthető be!!"
@@ -47,6 +49,14 @@ def wait_until(condition, timeout, what, interval=0.2):
             return result
         time.sleep(interval)
     raise TimeoutError(f"timed out after {timeout} s waiting for {what}")
+
+
+def wait_until_or_none(condition, timeout, interval=0.2):
+    """As wait_until, but None rather than an error when the time is up."""
+    try:
+        return wait_until(condition, timeout, "", interval)
+    except TimeoutError:
+        return None
 
 
 class Screenshot:
@@ -172,31 +182,72 @@ class Viewer:
             self.env["DISPLAY"] = ":" + display.readline().strip()
         self.log = open(self.log_path, "w")
         # Output goes to a file: Wine's services may hold on to the pipes of whoever starts them.
+        # A process group of its own: stop() ends this run's viewer, never another one.
         self.process = subprocess.Popen([str(WINE_RUN), str(self.exe)], cwd=self.workdir, env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+                                        stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+                                        start_new_session=True)
         return self
 
     def stop(self):
-        if self.process and self.process.poll() is None:
-            subprocess.run(["pkill", "-f", str(self.exe)], check=False)
+        """Ends the viewer, Wine's server and the display: every step is taken whatever the one
+        before it did, and the first failure is raised once all have been taken."""
+        failures = []
+        for step in (self._end_viewer, self._end_wine_server, self._end_display):
             try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        # Kill, then wait until the server is gone: the next start must not find it dying.
-        for argument in ("-k", "-w"):
-            subprocess.run(["wineserver", argument], env=self.env, check=False, stderr=subprocess.DEVNULL, timeout=60)
-        if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+                step()
+            except Exception as failure:   # noqa: BLE001 - raised below, after the other steps
+                failures.append(failure)
         if self.log:
             self.log.close()
         self.xvfb = self.process = self.log = None
+        if failures:
+            raise failures[0]
+
+    def _end_viewer(self):
+        if not self.process:
+            return
+        # The whole group, even when the script has gone: the Windows program may outlive it.
+        for signal_number in (signal.SIGTERM, signal.SIGKILL):
+            try:
+                os.killpg(self.process.pid, signal_number)
+            except ProcessLookupError:
+                pass
+            try:
+                self.process.wait(timeout=10)
+                break
+            except subprocess.TimeoutExpired:
+                pass
+
+    def _end_wine_server(self):
+        # Kill, then wait until the server is gone: the next start must not find it dying.
+        for argument in ("-k", "-w"):
+            subprocess.run(["wineserver", argument], env=self.env, check=False, stderr=subprocess.DEVNULL, timeout=60)
+
+    def _end_display(self):
+        if not self.xvfb:
+            return
+        self.xvfb.terminate()
+        try:
+            self.xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.xvfb.kill()
+            self.xvfb.wait()
+
+    def program_pid(self):
+        """The Windows program this run started, as Linux numbers it, or None: the one process of
+        this run's group that Wine shows under the program's name."""
+        name = self.exe.name.lower().encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                if os.getpgid(int(pid)) != self.process.pid:
+                    continue
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    first = cmdline.read().split(b"\0")[0]
+            except OSError:
+                continue   # ended meanwhile
+            if first.lower().replace(b"\\", b"/").endswith(b"/" + name):
+                return int(pid)
+        return None
 
     def __enter__(self):
         return self.start()
@@ -285,9 +336,12 @@ class Viewer:
         return self.wait_for_window(caption, timeout)
 
     def close_message_box(self, caption, timeout=20):
-        """Closes the box with this caption and waits until it is gone."""
-        self.close_window(caption)
-        wait_until(lambda: not self.find_window(caption), timeout, f"the box {caption!r} to close")
+        """Closes the box with this caption and waits until it is gone. A box that has only just
+        come up may not have taken the request yet: it is asked again every few seconds."""
+        def closed():
+            self.close_window(caption)
+            return wait_until_or_none(lambda: not self.find_window(caption), 3)
+        wait_until(closed, timeout, f"the box {caption!r} to close", interval=0)
 
     # Pictures
 
@@ -329,6 +383,13 @@ def stage_scene(without=(), test=None):
     for relative in without:
         (workdir / relative).unlink()
     return workdir
+
+
+def frame_rate(shot):
+    """The figure the frame-rate read-out shows, or None where it can't be read."""
+    text = shot.crop(*FRAME_RATE_TEXT).read_text(darkest=160, alphabet="fps:0123456789 ")
+    match = re.fullmatch(r"fps: (\d+)", text)
+    return int(match.group(1)) if match else None
 
 
 def looks_green(color):
