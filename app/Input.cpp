@@ -14,7 +14,9 @@ namespace {
 
 // Wine 10 reports the pointer's place in the client area as the motion of the first mouse read
 // after an exclusive Acquire; Windows reports motion only from the acquire on. That read's motion
-// is dropped, so the cameras never turn by a move nobody made.
+// is dropped, so the cameras never turn by a move nobody made. Its wheel is kept: the wheel counts
+// only steps taken since the acquire, and an activation's acquire (a click, a change of focus) can
+// come just before the step.
 bool mouseJustAcquired = false;
 
 // A device that stays lost is asked this many times a turn and then read as idle for the turn:
@@ -48,7 +50,7 @@ Reading ReadMouse(DIMOUSESTATE& mouse)
 {
     const Reading reading = ReadDevice(g_mouse, sizeof mouse, &mouse);
     if (reading == Reading::Fresh && mouseJustAcquired) {
-        mouse.lX = mouse.lY = mouse.lZ = 0;
+        mouse.lX = mouse.lY = 0;
         mouseJustAcquired = false;
     }
     return reading;
