@@ -37,7 +37,7 @@ class Crash(unittest.TestCase):
             viewer = Viewer.started_for(self, folder, exe=fault_exe())
             self.assertNotEqual(viewer.wait_exit(timeout=SECONDS_TO_END), 0)
             viewer.stop()
-            self.assertIn(CRASH_LINE, (Path(folder) / "viewer.log").read_text(errors="replace"))
+            self.assertIn(CRASH_LINE, viewer.log_path.read_text(errors="replace"))
 
 
 if __name__ == "__main__":

@@ -156,6 +156,9 @@ class Viewer:
         self.workdir = Path(workdir)
         self.exe = Path(exe or viewer_exe())
         self.log_path = Path(log_dir or workdir) / "viewer.log"
+        if not log_dir and os.environ.get("VIEWER_LOG_DIR"):
+            # Every run's output (Wine's, the crash guard's) kept past the test, one file a run.
+            self.log_path = Path(os.environ["VIEWER_LOG_DIR"]) / f"viewer-{time.time_ns()}.log"
         self.env = dict(os.environ)
         self.env.setdefault("WINEPREFIX", str(build_dir() / "wineprefix"))
         self.xvfb = None
@@ -356,8 +359,13 @@ class Viewer:
 
     def wait_until_drawing(self, window, timeout=60):
         """The window exists before the device and the scene are ready: wait for the sky."""
-        return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
-                                     what="the first frames")
+        try:
+            return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
+                                         what="the first frames")
+        except TimeoutError:
+            if os.environ.get("VIEWER_LOG_DIR"):
+                self.screenshot(window).save(self.log_path.with_suffix(".png"))
+            raise
 
     def wait_until_still(self, window, region=BELOW_FRAME_RATE, timeout=20):
         """Waits until two screenshots in a row agree in `region`: the view has stopped moving."""
