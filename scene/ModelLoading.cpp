@@ -5,6 +5,7 @@
 
 #include "app/Graphics.h"
 #include "app/Platform.h"
+#include "scene/XFileCheck.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ HRESULT Model::load()
     ComPtr<ID3DXMesh> loadedMesh;
     // Read into a local so that a file that can't be read leaves this model fresh.
     DWORD loadedMaterialCount = 0;
+    if (!XFileMayBeLoaded(fileName)) {
+        showMessage(fileName.c_str(), kMissingMeshCaption);
+        return E_FAIL;
+    }
     const HRESULT result = platform().loadMeshFromX(fileName.c_str(), D3DXMESH_MANAGED, g_device,
                                                     nullptr, materialBuffer.out(), nullptr,
                                                     &loadedMaterialCount, loadedMesh.out());

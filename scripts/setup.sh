@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build python3
     g++-mingw-w64-x86-64-posix googletest   # cross compiler, GoogleTest sources
+    libz-mingw-w64-dev                         # zlib for the cross compiler
     wine wine64                                # runs the Windows programs
     xvfb xdotool imagemagick x11-utils         # virtual display, input, screenshots
     tesseract-ocr tesseract-ocr-hun            # reads text back from screenshots

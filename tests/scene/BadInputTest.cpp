@@ -2,6 +2,7 @@
 // folder and loaded through the registry on a real device under Wine.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <random>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "app/Graphics.h"
 #include "scene/ModelRegistry.h"
@@ -319,8 +321,8 @@ MeshCase randomCase(std::string label, std::string header, unsigned seed, size_t
 }
 
 // A compressed file of one chunk of random bytes, its sizes true to the file. Random bytes do not
-// unpack, whatever the sizes say; real compressed data cut short inside a chunk crashes Wine's
-// loader, which unpacks past the end of the file.
+// unpack, whatever the sizes say; for real compressed data whose sizes lie, see
+// BadInputCompressedSizes.
 MeshCase compressedCase(std::string label, std::string format, unsigned seed, std::string start)
 {
     return {std::move(label), [format, seed, start] {
@@ -332,6 +334,61 @@ MeshCase compressedCase(std::string label, std::string format, unsigned seed, st
                        std::string(reinterpret_cast<const char*>(sizes), sizeof sizes) +
                        randomBytes(start, seed, kChunkBytes);
             }};
+}
+
+std::string littleEndian(uint32_t value, size_t bytes)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// The square's text as the format's compressor writes it: the header with "tzip", the unpacked
+// size, then chunks of at most 200 bytes, each raw deflate data after the history of the ones
+// before, behind its unpacked and packed sizes and the "CK" signature.
+std::string compressedSquare()
+{
+    const std::string text = MeshText{}.text();
+    const std::string body = text.substr(16);
+    std::string file = "xof 0303tzip0032" + littleEndian(static_cast<uint32_t>(text.size()), 4);
+    for (size_t at = 0; at < body.size(); at += 200) {
+        const std::string chunk = body.substr(at, 200);
+        z_stream stream = {};
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        if (at > 0)
+            deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(body.data()),
+                                 static_cast<uInt>(at));
+        std::string packed(deflateBound(&stream, chunk.size()), '\0');
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.data()));
+        stream.avail_in = static_cast<uInt>(chunk.size());
+        stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+        stream.avail_out = static_cast<uInt>(packed.size());
+        deflate(&stream, Z_FINISH);
+        packed.resize(stream.total_out);
+        deflateEnd(&stream);
+        file += littleEndian(static_cast<uint32_t>(chunk.size()), 2) +
+                littleEndian(static_cast<uint32_t>(packed.size() + 2), 2) + "CK" + packed;
+    }
+    return file;
+}
+
+// The compressed square, changed by `spoil`; the first chunk's header lies at byte 20.
+MeshCase compressedSquareCase(std::string label, std::function<void(std::string&)> spoil)
+{
+    return {std::move(label), [spoil] {
+                std::string file = compressedSquare();
+                spoil(file);
+                return file;
+            }};
+}
+
+void addToField(std::string& file, size_t at, size_t bytes, int64_t change)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < bytes; ++i)
+        value |= uint32_t(static_cast<unsigned char>(file[at + i])) << (8 * i);
+    file.replace(at, bytes, littleEndian(static_cast<uint32_t>(value + change), bytes));
 }
 
 MeshCase partCase(std::string label, std::string MeshText::*part, std::string value)
@@ -409,6 +466,43 @@ INSTANTIATE_TEST_SUITE_P(
         compressedCase("InACompressedTextChunk", "tzip", 5, ""),
         // DXFILEERR_BADALLOC
         compressedCase("InACompressedChunkAfterItsSignature", "bzip", 7, "CK")),
+    labelOf<MeshCase>);
+
+// Compressed files whose sizes or data lie. Wine's loader trusts the sizes and unpacks past its
+// buffers, so none of these reaches it: the file is refused once unpacking it with zlib shows the
+// lie. Above each, what Wine 8's loader did with the file before that check.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputCompressedSizes, RejectedMeshFile,
+    testing::Values(
+        // Crashed the loader: a page fault reading past its buffer
+        compressedSquareCase("RealDataCutInsideTheFirstChunk", [](std::string& f) { f.resize(60); }),
+        // Crashed the loader: a page fault reading past its buffer
+        compressedSquareCase("RealDataCutInsideTheLastChunk",
+                             [](std::string& f) { f.resize(f.size() - 10); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("ChunkUnpackedSizeOneShort", [](std::string& f) { addToField(f, 20, 2, -1); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("ChunkUnpackedSizeOneOver", [](std::string& f) { addToField(f, 20, 2, 1); }),
+        // Crashed the loader: a page fault reading past its buffer
+        compressedSquareCase("ChunkPackedSizeOneShort", [](std::string& f) { addToField(f, 22, 2, -1); }),
+        // Crashed the loader: a page fault reading past its buffer
+        compressedSquareCase("ChunkPackedSizeOneOver", [](std::string& f) { addToField(f, 22, 2, 1); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("TotalAFewBytesShort", [](std::string& f) { addToField(f, 16, 4, -3); }),
+        // Crashed the loader: a page fault reading past its buffer
+        compressedSquareCase("TotalOfHalfTheText", [](std::string& f) { addToField(f, 16, 4, -200); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("TotalOfZero", [](std::string& f) { f.replace(16, 4, littleEndian(0, 4)); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("TotalOfTwoToThe31",
+                             [](std::string& f) { f.replace(16, 4, littleEndian(1u << 31, 4)); }),
+        // Refused by the loader itself as well
+        compressedSquareCase("AFlippedBitInTheDeflateData", [](std::string& f) { f[40] ^= 0x10; }),
+        // Crashed the loader: a page fault reading past its buffer
+        MeshCase{"ATextFileWhoseHeaderSaysCompressed", [] {
+                     std::string text = MeshText{}.text();
+                     return text.replace(8, 4, "tzip");
+                 }}),
     labelOf<MeshCase>);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,11 @@
+// What an .x file must prove before the loader may read it: Wine's loader trusts the sizes that a
+// compressed file states, and unpacks past its buffers when they lie.
+#pragma once
+
+#include <string>
+
+// Whether the file at `path` may go to the loader: any file that is not compressed (a missing one
+// too: the loader reports it as it does any file it can't read), and a compressed one whose every
+// chunk lies within the file and unpacks to exactly its stated size, the chunks adding up to the
+// stated total.
+bool XFileMayBeLoaded(const std::string& path);
