@@ -305,16 +305,26 @@ class Viewer:
     # text sent straight to a window can lose its Shift state under Wine, and a release sent to
     # a window that is gone stays pressed in Wine's key state.
 
+    def focus(self, window):
+        """Gives `window` the keyboard focus, unless it has it. Wine answers a change of focus by
+        grabbing the pointer anew for the acquired mouse, and a wheel step or click sent while it
+        does reaches no window (seen as a wheel step missing from DirectInput's raw input): after
+        a change, give it a moment."""
+        if self.xdotool("getwindowfocus").strip() == str(window):
+            return
+        self.xdotool("windowfocus", "--sync", window)
+        time.sleep(0.5)
+
     def hold_key(self, window, key, seconds=0.2):
         """DirectInput reads the key state once a frame: hold the key for a few frames."""
-        self.xdotool("windowfocus", window)
+        self.focus(window)
         self.xdotool("keydown", key)
         time.sleep(seconds)
         self.xdotool("keyup", key)
         time.sleep(0.1)
 
     def type_text(self, window, text):
-        self.xdotool("windowfocus", window)
+        self.focus(window)
         self.xdotool("type", "--delay", "60", text, timeout=20 + len(text))
 
     def pointer(self):
@@ -328,7 +338,7 @@ class Viewer:
 
     def wheel(self, window, steps):
         button = 4 if steps > 0 else 5
-        self.xdotool("windowfocus", window)
+        self.focus(window)
         self.xdotool("click", "--repeat", abs(steps), "--delay", "50", button)
         time.sleep(0.3)
 
