@@ -42,6 +42,8 @@ class InterruptedRun(unittest.TestCase):
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.addCleanup(run.stdout.close)
         self.addCleanup(run.kill)
+        # Whatever a failed clean-up left inside holds the pipe that the reader below waits on.
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in processes_inside(ROOT)])
         lines = queue.Queue()
         threading.Thread(target=lambda: [lines.put(line) for line in run.stdout], daemon=True).start()
         seen = []
