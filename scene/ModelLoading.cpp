@@ -56,14 +56,14 @@ HRESULT Model::load()
 {
     // A second load replaces what the first one read; nothing of it may linger.
     releaseResources();
-    ComPtr<ID3DXBuffer> materialBuffer;
-    ComPtr<ID3DXMesh> loadedMesh;
-    // Read into a local so that a file that can't be read leaves this model fresh.
-    DWORD loadedMaterialCount = 0;
     if (!XFileMayBeLoaded(fileName)) {
         showMessage(fileName.c_str(), kMissingMeshCaption);
         return E_FAIL;
     }
+    ComPtr<ID3DXBuffer> materialBuffer;
+    ComPtr<ID3DXMesh> loadedMesh;
+    // Read into a local so that a file that can't be read leaves this model fresh.
+    DWORD loadedMaterialCount = 0;
     const HRESULT result = platform().loadMeshFromX(fileName.c_str(), D3DXMESH_MANAGED, g_device,
                                                     nullptr, materialBuffer.out(), nullptr,
                                                     &loadedMaterialCount, loadedMesh.out());
