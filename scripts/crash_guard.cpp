@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 namespace {
@@ -44,15 +45,25 @@ bool IsCrash(DWORD code)
     }
 }
 
+// An access violation's first parameter: what the faulting instruction tried to do.
+const char* AccessKind(ULONG_PTR kind)
+{
+    switch (kind) {
+    case 1:
+        return "write";
+    case 8:
+        return "execute";
+    default:
+        return "read";
+    }
+}
+
 void ReportCrash(const EXCEPTION_RECORD& record, bool firstChance)
 {
     std::fprintf(stderr, "crash_guard: the program crashed: exception %08lX at address %p",
                  record.ExceptionCode, record.ExceptionAddress);
     if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
-        const char* access = record.ExceptionInformation[0] == 1 ? "write" : record.ExceptionInformation[0] == 8
-                                                                               ? "execute"
-                                                                               : "read";
-        std::fprintf(stderr, " (page fault on %s access to %p)", access,
+        std::fprintf(stderr, " (page fault on %s access to %p)", AccessKind(record.ExceptionInformation[0]),
                      reinterpret_cast<void*>(record.ExceptionInformation[1]));
     }
     std::fprintf(stderr, "%s; ended\n", firstChance ? "" : ", not handled");
