@@ -5,6 +5,7 @@
 
 #include "app/Graphics.h"
 #include "app/Platform.h"
+#include "scene/ImageFileCheck.h"
 #include "scene/XFileCheck.h"
 
 namespace {
@@ -48,6 +49,15 @@ D3DMATERIAL9 withAmbientFromDiffuse(D3DMATERIAL9 material)
 {
     material.Ambient = material.Diffuse;
     return material;
+}
+
+// A texture from an image that has passed its check; one that fails is refused as D3DX refuses
+// a file it can't read.
+HRESULT createCheckedTexture(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
+{
+    if (!ImageMayBeLoaded(path))
+        return D3DXERR_INVALIDDATA;
+    return platform().createTextureFromFile(g_device, path.c_str(), texture.out());
 }
 
 } // namespace
@@ -94,11 +104,10 @@ HRESULT Model::load()
 
         // Texture names are relative to the .x file's own directory.
         const std::string texturePath = prefix + textureName;
-        if (FAILED(platform().createTextureFromFile(g_device, texturePath.c_str(),
-                                                    textures[i].out())))
+        if (FAILED(createCheckedTexture(texturePath, textures[i])))
             showMessage(texturePath.c_str(), kMissingTextureCaption);
         // Each textured material gets its own detail texture; one that is missing isn't reported.
-        platform().createTextureFromFile(g_device, kDetailTextureFile, detailTextures[i].out());
+        createCheckedTexture(kDetailTextureFile, detailTextures[i]);
     }
 
     // A clone that yields nothing leaves the mesh null; drawing then skips the subsets.

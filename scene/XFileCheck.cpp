@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "scene/FileBytes.h"
+
 namespace {
 
 // "xof 0303" then the format ("tzip" or "bzip" when compressed) and the float size; a
@@ -30,14 +32,6 @@ bool IsCompressed(const std::string& bytes)
         return false;
     const std::string format = bytes.substr(kFormatOffset, 4);
     return format == "tzip" || format == "bzip";
-}
-
-uint32_t ReadLittleEndian(const std::string& bytes, size_t at, size_t width)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < width; ++i)
-        value |= uint32_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    return value;
 }
 
 // Unpacks one chunk's deflate data after `history`, the last of the data unpacked so far;

@@ -99,25 +99,25 @@ std::string folderOf(const std::string& path)
     return path.substr(0, path.rfind('\\') + 1);
 }
 
-// A 2×2 24-bit bitmap.
-std::string bitmapFile()
+// A 24-bit bitmap of grey pixels, 2×2 unless told.
+std::string bitmapFile(LONG width = 2, LONG height = 2)
 {
-    constexpr DWORD kPixelBytes = 2 * 8;   // two rows of two 3-byte pixels, padded to 4
+    const DWORD pixelBytes = (width * 3 + 3) / 4 * 4 * height;   // rows padded to 4 bytes
     BITMAPFILEHEADER file = {};
     BITMAPINFOHEADER info = {};
     file.bfType = 0x4D42;   // "BM"
     file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + kPixelBytes;
+    file.bfSize = file.bfOffBits + pixelBytes;
     info.biSize = sizeof info;
-    info.biWidth = 2;
-    info.biHeight = 2;
+    info.biWidth = width;
+    info.biHeight = height;
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
-    info.biSizeImage = kPixelBytes;
+    info.biSizeImage = pixelBytes;
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    return bytes + std::string(kPixelBytes, '\x80');
+    return bytes + std::string(pixelBytes, '\x80');
 }
 
 std::string material(const std::string& textureName)
@@ -759,20 +759,76 @@ void PrintTo(const FileCase& row, std::ostream* out)
 
 const std::string kNotAnImage = "Ez nem k\xE9p, csak sz\xF6veg.\r\n";  // Ez nem kép, csak szöveg.
 
-// A 2×2 bitmap whose header claims 64×64. At 65536×65536 Wine's bitmap decoder reads past its
-// buffer and the process dies inside D3DXCreateTextureFromFileA.
-std::string bitmapClaimingMorePixels()
+// The 2×2 bitmap with a header that claims width × height.
+std::string bitmapClaiming(LONG width, LONG height)
 {
     std::string bytes = bitmapFile();
-    const LONG side = 64;
-    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biWidth), sizeof side,
-                  reinterpret_cast<const char*>(&side), sizeof side);
-    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight), sizeof side,
-                  reinterpret_cast<const char*>(&side), sizeof side);
+    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biWidth), sizeof width,
+                  reinterpret_cast<const char*>(&width), sizeof width);
+    bytes.replace(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight), sizeof height,
+                  reinterpret_cast<const char*>(&height), sizeof height);
     return bytes;
 }
 
-const auto kBrokenImages = testing::Values(
+// A DDS file of 32-bit pixels (A8R8G8B8), or of the format `fourCc` names, with `pixelBytes` of
+// pixel data whatever its header states; a volume when it has a depth.
+std::string ddsFile(uint32_t width, uint32_t height, uint32_t mipLevels, size_t pixelBytes,
+                    uint32_t fourCc = 0, uint32_t depth = 0)
+{
+    const uint32_t flags = 0x1007 | 0x20000 | (depth ? 0x800000 : 0);   // which fields count
+    std::string pixelFormat = littleEndian(32, 4);
+    if (fourCc)
+        pixelFormat += littleEndian(0x4, 4) + littleEndian(fourCc, 4) + std::string(20, '\0');
+    else
+        pixelFormat += littleEndian(0x41, 4) + littleEndian(0, 4) + littleEndian(32, 4) +
+                       littleEndian(0xFF0000, 4) + littleEndian(0xFF00, 4) +
+                       littleEndian(0xFF, 4) + littleEndian(0xFF000000, 4);
+    return "DDS " + littleEndian(124, 4) + littleEndian(flags, 4) + littleEndian(height, 4) +
+           littleEndian(width, 4) + littleEndian(0, 4) + littleEndian(depth, 4) +
+           littleEndian(mipLevels, 4) + std::string(44, '\0') + pixelFormat +
+           littleEndian(0x1000, 4) + littleEndian(depth ? 0x200000 : 0, 4) +
+           std::string(12, '\0') + std::string(pixelBytes, '\x80');
+}
+
+// A 2×2 Targa file of 32-bit pixels, uncompressed.
+std::string targaFile()
+{
+    return std::string("\0\0\x02", 3) + std::string(9, '\0') + littleEndian(2, 2) +
+           littleEndian(2, 2) + littleEndian(32, 1) + std::string(1, '\0') +
+           std::string(16, '\x80');
+}
+
+std::string bigEndian(uint32_t value)
+{
+    std::string out = littleEndian(value, 4);
+    return {out.rbegin(), out.rend()};
+}
+
+std::string pngChunk(const std::string& type, const std::string& data)
+{
+    const std::string typed = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                            static_cast<uInt>(typed.size()));
+    return bigEndian(static_cast<uint32_t>(data.size())) + typed +
+           bigEndian(static_cast<uint32_t>(crc));
+}
+
+// A 2×2 PNG of grey pixels: each row a filter byte and three bytes a pixel, deflated.
+std::string pngFile()
+{
+    const std::string row = std::string(1, '\0') + std::string(6, '\x80');
+    const std::string rows = row + row;
+    uLongf packedBytes = compressBound(static_cast<uLong>(rows.size()));
+    std::string packed(packedBytes, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedBytes,
+             reinterpret_cast<const Bytef*>(rows.data()), static_cast<uLong>(rows.size()));
+    packed.resize(packedBytes);
+    const std::string header = bigEndian(2) + bigEndian(2) + std::string("\x08\x02\0\0\0", 5);
+    return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
+           pngChunk("IDAT", packed) + pngChunk("IEND", "");
+}
+
+const auto kImageFiles = testing::Values(
     // D3DXERR_INVALIDDATA
     FileCase{"Empty", [] { return std::string(); }, false},
     // D3DXERR_INVALIDDATA
@@ -782,7 +838,27 @@ const auto kBrokenImages = testing::Values(
     // D3DXERR_INVALIDDATA: eight of the sixteen pixel bytes
     FileCase{"CutInsideThePixels", [] { return bitmapFile().substr(0, 62); }, false},
     // D3DXERR_INVALIDDATA under Wine 8, E_FAIL under Wine 10
-    FileCase{"DimensionsBeyondItsPixels", bitmapClaimingMorePixels, false},
+    FileCase{"DimensionsBeyondItsPixels", [] { return bitmapClaiming(64, 64); }, false},
+    // Each image below whose header states more than its file holds crashed the process inside
+    // D3DXCreateTextureFromFileA, a page fault reading past a buffer, before the image check:
+    // on Wine 8 and Wine 10 unless it says otherwise.
+    FileCase{"BitmapOf65536By65536", [] { return bitmapClaiming(65536, 65536); }, false},
+    FileCase{"BitmapOfTwoToThe30Rows", [] { return bitmapClaiming(2, 1 << 30); }, false},
+    FileCase{"BitmapOfTwoToThe30RowsTopDown", [] { return bitmapClaiming(2, -(1 << 30)); },
+             false},
+    // Wine 8 only: Wine 10 refused it
+    FileCase{"DdsOfFloatPixels32768Square",
+             [] { return ddsFile(32768, 32768, 1, 16, D3DFMT_A32B32G32R32F); }, false},
+    // Wine 8 only: Wine 10 refused it
+    FileCase{"DdsVolume1024Cubed", [] { return ddsFile(1024, 1024, 1, 16, 0, 1024); }, false},
+    // Loaded, but only after counting its levels for 12 to 29 s on Wine 8, 15 s on Wine 10
+    FileCase{"DdsOfTwoToThe31MipLevels", [] { return ddsFile(2, 2, 1u << 31, 20); }, false},
+    // Valid images, that load as they did: the first wider than any device's texture, which
+    // D3DX scales down to the device's widest
+    FileCase{"BitmapOf32768By2", [] { return bitmapFile(32768, 2); }, true},
+    FileCase{"DdsOfTwoLevels", [] { return ddsFile(2, 2, 2, 20); }, true},
+    FileCase{"Targa", targaFile, true},
+    FileCase{"Png", pngFile, true},
     // D3DXERR_INVALIDDATA
     FileCase{"Text", [] { return kNotAnImage; }, false},
     // D3DXERR_INVALIDDATA
@@ -809,7 +885,7 @@ TEST_P(TextureFile, ThatTheLoaderRejectsIsReportedByItsPathAndTheModelStillLoads
     drawOnce(registry);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadInputTextureFiles, TextureFile, kBrokenImages, labelOf<FileCase>);
+INSTANTIATE_TEST_SUITE_P(BadInputTextureFiles, TextureFile, kImageFiles, labelOf<FileCase>);
 
 class DetailTexture : public BadInput, public testing::WithParamInterface<FileCase> {};
 
@@ -829,7 +905,7 @@ TEST_P(DetailTexture, ThatTheLoaderRejectsIsLeftOutWithoutABox)
     drawOnce(registry);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadInputDetailTextures, DetailTexture, kBrokenImages,
+INSTANTIATE_TEST_SUITE_P(BadInputDetailTextures, DetailTexture, kImageFiles,
                          labelOf<FileCase>);
 
 struct ModelNameCase {

@@ -1,0 +1,28 @@
+#include "scene/FileBytes.h"
+
+#include <fstream>
+#include <iterator>
+
+std::optional<std::string> ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+uint32_t ReadLittleEndian(const std::string& bytes, size_t at, size_t width)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < width; ++i)
+        value |= uint32_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+uint32_t ReadBigEndian(const std::string& bytes, size_t at, size_t width)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < width; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
