@@ -1,4 +1,5 @@
-// The check of a compressed .x file before the loader sees it: every chunk unpacked with zlib.
+// The checks of an .x file before the loader sees it: a compressed file must unpack with zlib,
+// and a binary one, as written or once unpacked, must hold every token it begins.
 #include "scene/XFileCheck.h"
 
 #include <zlib.h>
@@ -8,86 +9,136 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "scene/FileBytes.h"
 
 namespace {
 
-// "xof 0303" then the format ("tzip" or "bzip" when compressed) and the float size; a
-// compressed file goes on with the size of the whole file unpacked, its 16-byte header included,
-// and then its chunks: the unpacked size and the packed size (two 16-bit words), and the packed
-// bytes, which start with "CK" and go on as raw deflate data. Each chunk goes on from the history
-// of the ones before it, as in a cabinet's MSZIP.
+// "xof 0303" then the format ("txt ", "bin ", or "tzip" and "bzip" when compressed) and the float
+// size ("0032" or "0064"); a compressed file goes on with the size of the whole file unpacked,
+// its 16-byte header included, and then its chunks: the unpacked size and the packed size (two
+// 16-bit words), and the packed bytes, which start with "CK" and go on as raw deflate data.
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kFormatOffset = 8;
+constexpr size_t kFloatSizeOffset = 12;
 constexpr size_t kTotalBytes = 4;
 constexpr size_t kChunkHeaderBytes = 4;
 constexpr char kChunkSignature[] = "CK";
 constexpr size_t kSignatureBytes = 2;
 constexpr size_t kHistoryBytes = 32 * 1024;   // deflate looks back no further
 
-bool IsCompressed(const std::string& bytes)
-{
-    if (bytes.size() < kHeaderBytes)
-        return false;
-    const std::string format = bytes.substr(kFormatOffset, 4);
-    return format == "tzip" || format == "bzip";
-}
-
-// Unpacks one chunk's deflate data after `history`, the last of the data unpacked so far;
-// appends exactly `unpackedBytes` to it and keeps its last kHistoryBytes, or fails.
-bool InflateChunk(const unsigned char* packed, size_t packedBytes, size_t unpackedBytes, std::string& history)
+// Unpacks one chunk's deflate data, given the last of what `unpacked` holds as its history:
+// Wine's reader unpacks each chunk on its own, zlib may look back, and neither changes how many
+// bytes come out. Appends exactly `unpackedBytes`, or fails.
+bool InflateChunk(const unsigned char* packed, size_t packedBytes, size_t unpackedBytes, std::string& unpacked)
 {
     z_stream stream = {};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)   // raw deflate: no zlib header
         return false;
-    bool unpacked = history.empty() ||
-                    inflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(history.data()),
-                                         static_cast<uInt>(history.size())) == Z_OK;
-    const size_t start = history.size();
+    const size_t start = unpacked.size();
+    const size_t historyBytes = std::min(start, kHistoryBytes);
+    bool inflated = historyBytes == 0 ||
+                    inflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(&unpacked[start - historyBytes]),
+                                         static_cast<uInt>(historyBytes)) == Z_OK;
     // One byte of room beyond the stated size shows data that unpacks to more.
-    history.resize(start + unpackedBytes + 1);
+    unpacked.resize(start + unpackedBytes + 1);
     stream.next_in = const_cast<Bytef*>(packed);
     stream.avail_in = static_cast<uInt>(packedBytes);
-    stream.next_out = reinterpret_cast<Bytef*>(&history[start]);
+    stream.next_out = reinterpret_cast<Bytef*>(&unpacked[start]);
     stream.avail_out = static_cast<uInt>(unpackedBytes + 1);
-    if (unpacked) {
+    if (inflated) {
         const int result = inflate(&stream, Z_FINISH);
-        unpacked = (result == Z_STREAM_END || (result == Z_BUF_ERROR && stream.avail_in == 0)) &&
+        inflated = (result == Z_STREAM_END || (result == Z_BUF_ERROR && stream.avail_in == 0)) &&
                    stream.total_out == unpackedBytes;
     }
     inflateEnd(&stream);
-    history.resize(start + unpackedBytes);
-    history.erase(0, history.size() - std::min(history.size(), kHistoryBytes));
-    return unpacked;
+    unpacked.resize(start + unpackedBytes);
+    return inflated;
 }
 
-bool CompressedBytesUnpack(const std::string& bytes)
+// What follows a compressed file's header, unpacked; nothing when a chunk lies about its sizes
+// or the chunks don't add up to the stated total.
+std::optional<std::string> Unpacked(const std::string& bytes)
 {
     if (bytes.size() < kHeaderBytes + kTotalBytes)
-        return false;
+        return std::nullopt;
     const uint64_t statedTotal = ReadLittleEndian(bytes, kHeaderBytes, kTotalBytes);
-    std::string history;
-    uint64_t unpackedTotal = 0;
+    std::string unpacked;
     size_t at = kHeaderBytes + kTotalBytes;
     while (at < bytes.size()) {
         if (bytes.size() - at < kChunkHeaderBytes)
-            return false;
+            return std::nullopt;
         const size_t unpackedBytes = ReadLittleEndian(bytes, at, 2);
         const size_t packedBytes = ReadLittleEndian(bytes, at + 2, 2);
         at += kChunkHeaderBytes;
         if (packedBytes < kSignatureBytes || bytes.size() - at < packedBytes ||
-            std::memcmp(bytes.data() + at, kChunkSignature, kSignatureBytes) != 0)
-            return false;
-        unpackedTotal += unpackedBytes;
-        if (kHeaderBytes + unpackedTotal > statedTotal)
-            return false;
+            std::memcmp(bytes.data() + at, kChunkSignature, kSignatureBytes) != 0 ||
+            kHeaderBytes + unpacked.size() + unpackedBytes > statedTotal)
+            return std::nullopt;
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.data() + at + kSignatureBytes);
-        if (!InflateChunk(data, packedBytes - kSignatureBytes, unpackedBytes, history))
-            return false;
+        if (!InflateChunk(data, packedBytes - kSignatureBytes, unpackedBytes, unpacked))
+            return std::nullopt;
         at += packedBytes;
     }
-    return kHeaderBytes + unpackedTotal == statedTotal;
+    if (kHeaderBytes + unpacked.size() != statedTotal)
+        return std::nullopt;
+    return unpacked;
+}
+
+// The tokens of a binary body: each a WORD. A name and a string go on with a DWORD length and
+// their bytes, a string then with a WORD that ends it; an integer is a DWORD, a GUID 16 bytes;
+// an integer or float list goes on with a DWORD count and that many DWORDs or floats. The rest
+// are the punctuation and keywords, a WORD alone.
+enum Token : uint32_t {
+    kName = 1, kString = 2, kInteger = 3, kGuid = 5, kIntegerList = 6, kFloatList = 7,
+    kFirstPunctuation = 10, kLastPunctuation = 20, kTemplate = 31, kFirstKeyword = 40,
+    kLastKeyword = 52
+};
+
+// Wine's reader copies a name or a string into 100 bytes on its stack, a zero after it, however
+// long the file says it is.
+constexpr uint64_t kLongestName = 99;
+
+bool IsWordAlone(uint32_t token)
+{
+    return (token >= kFirstPunctuation && token <= kLastPunctuation) || token == kTemplate ||
+           (token >= kFirstKeyword && token <= kLastKeyword);
+}
+
+// Whether every token lies within the body, and every name and string within what Wine's
+// reader keeps of one: it takes a length or a count as the file states it.
+bool BinaryTokensFit(const std::string& body, size_t floatBytes)
+{
+    size_t at = 0;
+    while (at < body.size()) {
+        if (body.size() - at < 2)
+            return false;
+        const uint32_t token = ReadLittleEndian(body, at, 2);
+        at += 2;
+        uint64_t dataBytes = 0;
+        if (token == kName || token == kString || token == kIntegerList || token == kFloatList) {
+            if (body.size() - at < 4)
+                return false;
+            const uint64_t count = ReadLittleEndian(body, at, 4);
+            at += 4;
+            if ((token == kName || token == kString) && count > kLongestName)
+                return false;
+            dataBytes = token == kName ? count
+                      : token == kString ? count + 2
+                      : count * (token == kIntegerList ? 4 : floatBytes);
+        } else if (token == kInteger) {
+            dataBytes = 4;
+        } else if (token == kGuid) {
+            dataBytes = 16;
+        } else if (!IsWordAlone(token)) {
+            return false;
+        }
+        if (body.size() - at < dataBytes)
+            return false;
+        at += dataBytes;
+    }
+    return true;
 }
 
 } // namespace
@@ -100,9 +151,15 @@ bool XFileMayBeLoaded(const std::string& path)
         return true;
     std::string header(kHeaderBytes, '\0');
     file.read(header.data(), kHeaderBytes);
-    header.resize(static_cast<size_t>(file.gcount()));
-    if (!IsCompressed(header))
+    if (file.gcount() != static_cast<std::streamsize>(kHeaderBytes))
         return true;
-    std::string bytes = header + std::string(std::istreambuf_iterator<char>(file), {});
-    return CompressedBytesUnpack(bytes);
+    const std::string format = header.substr(kFormatOffset, 4);
+    if (format != "bin " && format != "tzip" && format != "bzip")
+        return true;
+    const size_t floatBytes = header.substr(kFloatSizeOffset, 4) == "0064" ? 8 : 4;
+    const std::string rest(std::istreambuf_iterator<char>(file), {});
+    if (format == "bin ")
+        return BinaryTokensFit(rest, floatBytes);
+    const std::optional<std::string> body = Unpacked(header + rest);
+    return body && (format == "tzip" || BinaryTokensFit(*body, floatBytes));
 }

@@ -264,23 +264,6 @@ protected:
     std::wstring previousFolder;
 };
 
-TEST_F(BadInput, TheUntouchedSquareLoadsWithItsTextureAndNoBox)
-{
-    ASSERT_TRUE(writeFile(kMeshFile, MeshText{}.text()));
-    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
-    ASSERT_TRUE(writeFile(kDetailTexture, bitmapFile()));
-
-    EXPECT_TRUE(registry.loadByName(kMeshFile));
-
-    EXPECT_EQ(boxes(), std::vector<std::string>{});
-    ASSERT_EQ(entry(kMeshFile).materialCount, 1u);
-    EXPECT_TRUE(entry(kMeshFile).textures[0]);
-    EXPECT_TRUE(entry(kMeshFile).detailTextures[0]);
-    ASSERT_TRUE(entry(kMeshFile).mesh);
-    EXPECT_EQ(entry(kMeshFile).mesh->GetNumVertices(), 4u);
-    drawOnce(registry);
-}
-
 // A .x file's contents, made when the case runs.
 struct MeshCase {
     std::string label;
@@ -296,6 +279,26 @@ template <typename Row>
 std::string labelOf(const testing::TestParamInfo<Row>& info)
 {
     return info.param.label;
+}
+
+// The square in each of the format's encodings.
+class UntouchedSquare : public BadInput, public testing::WithParamInterface<MeshCase> {};
+
+TEST_P(UntouchedSquare, LoadsWithItsTextureAndNoBox)
+{
+    ASSERT_TRUE(writeFile(kMeshFile, GetParam().contents()));
+    ASSERT_TRUE(writeFile(kMeshFolder + kWallTexture, bitmapFile()));
+    ASSERT_TRUE(writeFile(kDetailTexture, bitmapFile()));
+
+    EXPECT_TRUE(registry.loadByName(kMeshFile));
+
+    EXPECT_EQ(boxes(), std::vector<std::string>{});
+    ASSERT_EQ(entry(kMeshFile).materialCount, 1u);
+    EXPECT_TRUE(entry(kMeshFile).textures[0]);
+    EXPECT_TRUE(entry(kMeshFile).detailTextures[0]);
+    ASSERT_TRUE(entry(kMeshFile).mesh);
+    EXPECT_EQ(entry(kMeshFile).mesh->GetNumVertices(), 4u);
+    drawOnce(registry);
 }
 
 MeshCase cutCase(std::string label, std::string marker, size_t pastMarker)
@@ -344,21 +347,20 @@ std::string littleEndian(uint32_t value, size_t bytes)
     return out;
 }
 
-// The square's text as the format's compressor writes it: the header with "tzip", the unpacked
-// size, then chunks of at most 200 bytes, each raw deflate data after the history of the ones
-// before, behind its unpacked and packed sizes and the "CK" signature.
-std::string compressedSquare()
+// A file as the format's compressor writes it: the header with "tzip" (or "bzip" for a binary
+// file), the unpacked size, then chunks of at most 200 bytes, each raw deflate data behind its
+// unpacked and packed sizes and the "CK" signature. Each chunk is packed on its own: Wine's
+// reader unpacks each without the ones before, and reads a chunk that refers back as garbage.
+std::string compressedFile(const std::string& text)
 {
-    const std::string text = MeshText{}.text();
     const std::string body = text.substr(16);
-    std::string file = "xof 0303tzip0032" + littleEndian(static_cast<uint32_t>(text.size()), 4);
+    const std::string format = text.substr(8, 4) == "bin " ? "bzip" : "tzip";
+    std::string file = "xof 0303" + format + "0032" +
+                       littleEndian(static_cast<uint32_t>(text.size()), 4);
     for (size_t at = 0; at < body.size(); at += 200) {
         const std::string chunk = body.substr(at, 200);
         z_stream stream = {};
         deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-        if (at > 0)
-            deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(body.data()),
-                                 static_cast<uInt>(at));
         std::string packed(deflateBound(&stream, chunk.size()), '\0');
         stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.data()));
         stream.avail_in = static_cast<uInt>(chunk.size());
@@ -371,6 +373,11 @@ std::string compressedSquare()
                 littleEndian(static_cast<uint32_t>(packed.size() + 2), 2) + "CK" + packed;
     }
     return file;
+}
+
+std::string compressedSquare()
+{
+    return compressedFile(MeshText{}.text());
 }
 
 // The compressed square, changed by `spoil`; the first chunk's header lies at byte 20.
@@ -389,6 +396,66 @@ void addToField(std::string& file, size_t at, size_t bytes, int64_t change)
     for (size_t i = 0; i < bytes; ++i)
         value |= uint32_t(static_cast<unsigned char>(file[at + i])) << (8 * i);
     file.replace(at, bytes, littleEndian(static_cast<uint32_t>(value + change), bytes));
+}
+
+// Tokens of the binary format: each a WORD; a name and a string carry a DWORD length and their
+// bytes (a string then its terminator), and a list a DWORD count and that many DWORDs or floats.
+enum BinaryToken : uint16_t {
+    kName = 1, kString = 2, kIntegerList = 6, kFloatList = 7, kOpenBrace = 10, kCloseBrace = 11,
+    kSemicolon = 20
+};
+
+std::string binaryToken(BinaryToken token)
+{
+    return littleEndian(token, 2);
+}
+
+std::string binaryName(BinaryToken token, const std::string& name)
+{
+    return binaryToken(token) + littleEndian(static_cast<uint32_t>(name.size()), 4) + name +
+           (token == kString ? binaryToken(kSemicolon) : "");
+}
+
+std::string binaryIntegers(const std::vector<uint32_t>& values)
+{
+    std::string out = binaryToken(kIntegerList) + littleEndian(static_cast<uint32_t>(values.size()), 4);
+    for (uint32_t value : values)
+        out += littleEndian(value, 4);
+    return out;
+}
+
+std::string binaryFloats(const std::vector<float>& values)
+{
+    std::string out = binaryToken(kFloatList) + littleEndian(static_cast<uint32_t>(values.size()), 4);
+    for (float value : values)
+        out.append(reinterpret_cast<const char*>(&value), sizeof value);
+    return out;
+}
+
+// The square of MeshText in the binary format, its Mesh object named `meshName`.
+std::string binarySquare(const std::string& meshName = "negyzet",
+                         const std::string& textureName = kWallTexture)
+{
+    const std::string open = binaryToken(kOpenBrace), close = binaryToken(kCloseBrace);
+    return "xof 0303bin 0032" + binaryName(kName, "Mesh") + binaryName(kName, meshName) + open +
+           binaryIntegers({4}) + binaryFloats({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}) +
+           binaryIntegers({2, 3, 0, 1, 2, 3, 0, 2, 3}) +
+           binaryName(kName, "MeshMaterialList") + open + binaryIntegers({1, 2, 0, 0}) +
+           binaryName(kName, "Material") + open +
+           binaryFloats({1, 0.5f, 0.25f, 1, 8, 0, 0, 0, 0, 0, 0}) +
+           binaryName(kName, "TextureFilename") + open + binaryName(kString, textureName) + close +
+           close + close + binaryName(kName, "MeshTextureCoords") + open + binaryIntegers({4}) +
+           binaryFloats({0, 0, 1, 0, 1, 1, 0, 1}) + close + close;
+}
+
+// The binary square with the first `token` of length or count `stated` made to state `value`.
+MeshCase binaryCountCase(std::string label, BinaryToken token, uint32_t stated, uint32_t value)
+{
+    return {std::move(label), [token, stated, value] {
+                std::string file = binarySquare();
+                const size_t at = file.find(binaryToken(token) + littleEndian(stated, 4), 16);
+                return file.replace(at + 2, 4, littleEndian(value, 4));
+            }};
 }
 
 MeshCase partCase(std::string label, std::string MeshText::*part, std::string value)
@@ -482,7 +549,7 @@ INSTANTIATE_TEST_SUITE_P(
                              [](std::string& f) { f.resize(f.size() - 10); }),
         // Refused by the loader itself as well
         compressedSquareCase("ChunkUnpackedSizeOneShort", [](std::string& f) { addToField(f, 20, 2, -1); }),
-        // Refused by the loader itself as well
+        // Loaded, a byte of whatever lay in the loader's buffer added to the text
         compressedSquareCase("ChunkUnpackedSizeOneOver", [](std::string& f) { addToField(f, 20, 2, 1); }),
         // Crashed the loader: a page fault reading past its buffer
         compressedSquareCase("ChunkPackedSizeOneShort", [](std::string& f) { addToField(f, 22, 2, -1); }),
@@ -490,11 +557,12 @@ INSTANTIATE_TEST_SUITE_P(
         compressedSquareCase("ChunkPackedSizeOneOver", [](std::string& f) { addToField(f, 22, 2, 1); }),
         // Refused by the loader itself as well
         compressedSquareCase("TotalAFewBytesShort", [](std::string& f) { addToField(f, 16, 4, -3); }),
-        // Crashed Wine 8's loader (a page fault reading past its buffer); Wine 10's refused it
+        // Refused by the loader itself as well, once it had unpacked the whole text into a
+        // buffer made for half of it: what that overran can bring a later load down
         compressedSquareCase("TotalOfHalfTheText", [](std::string& f) { addToField(f, 16, 4, -200); }),
-        // Refused by the loader itself as well
+        // Loaded, after 8 s of reading a buffer of 4 GiB the loader made for it
         compressedSquareCase("TotalOfZero", [](std::string& f) { f.replace(16, 4, littleEndian(0, 4)); }),
-        // Refused by the loader itself as well
+        // Loaded, after 5 s
         compressedSquareCase("TotalOfTwoToThe31",
                              [](std::string& f) { f.replace(16, 4, littleEndian(1u << 31, 4)); }),
         // Refused by the loader itself as well
@@ -504,6 +572,33 @@ INSTANTIATE_TEST_SUITE_P(
                      std::string text = MeshText{}.text();
                      return text.replace(8, 4, "tzip");
                  }}),
+    labelOf<MeshCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputEncodings, UntouchedSquare,
+    testing::Values(MeshCase{"Text", [] { return MeshText{}.text(); }},
+                    MeshCase{"Binary", [] { return binarySquare(); }},
+                    MeshCase{"CompressedText", [] { return compressedFile(MeshText{}.text()); }},
+                    MeshCase{"CompressedBinary", [] { return compressedFile(binarySquare()); }}),
+    labelOf<MeshCase>);
+
+// Binary files whose lengths and counts run past their data, and names and strings longer than
+// the 100 bytes Wine's reader keeps for one on its stack. Above each, what the loader did before
+// the check that walks the tokens, on Wine 8 and Wine 10 alike.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputBinaryTokens, RejectedMeshFile,
+    testing::Values(
+        // Refused by the loader itself as well, and so for the next three
+        binaryCountCase("NameLongerThanTheFile", kName, 4, 0x7FFFFFFF),
+        binaryCountCase("IntegerListLongerThanTheFile", kIntegerList, 1, 0x40000000),
+        binaryCountCase("FloatListLongerThanTheFile", kFloatList, 12, 0x40000000),
+        binaryCountCase("StringLongerThanTheFile", kString, 7, 0x7FFFFFFF),
+        // Crashed the loader: a page fault once the name had run over its stack, and so for
+        // the next two
+        MeshCase{"NameOf5000Bytes", [] { return binarySquare(std::string(5000, 'n')); }},
+        MeshCase{"StringOf5000Bytes", [] { return binarySquare("negyzet", std::string(5000, 'f')); }},
+        MeshCase{"CompressedWithANameOf5000Bytes",
+                 [] { return compressedFile(binarySquare(std::string(5000, 'n'))); }}),
     labelOf<MeshCase>);
 
 INSTANTIATE_TEST_SUITE_P(
