@@ -307,7 +307,7 @@ def interesting(width, current):
 def set_field(rng, data, at, width, big_endian=False, extra=()):
     order = "big" if big_endian else "little"
     current = int.from_bytes(data[at:at + width], order)
-    value = rng.choice(interesting(width, current) + list(extra))
+    value = rng.choice([value for value in interesting(width, current) + list(extra) if value != current])
     return (data[:at] + value.to_bytes(width, order) + data[at + width:],
             f"{width}-byte field at {at}: {current} -> {value}")
 
@@ -444,7 +444,8 @@ def image_size(rng, source):
     else:
         across, down, width, big_endian = DIMENSIONS[source.kind]
     order = "big" if big_endian else "little"
-    value = rng.choice(interesting(width, int.from_bytes(data[across:across + width], order)))
+    current = int.from_bytes(data[across:across + width], order)
+    value = rng.choice([value for value in interesting(width, current) if value != current])
     for at in (across, down):
         data = data[:at] + value.to_bytes(width, order) + data[at + width:]
     return (fixed_crc(data, 8) if source.kind == "png" else data), f"{value} by {value} pixels"
