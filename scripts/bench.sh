@@ -3,7 +3,8 @@
 # a private Wine prefix, and prints the machine and one table: the viewer against bare Direct3D 9
 # + D3DX doing the same work. It measures and prints; no figure makes it fail.
 # Usage: bench.sh   (TESTDATA may name the folder holding dxsdk/C++/Direct3D/EffectParam/car2.x;
-# without it the load is measured on the largest of the repository's own test files)
+# without it the load is measured on the largest of the repository's own test files; both are
+# compressed binary files. The sample scene's text file is loaded as well.)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
@@ -17,6 +18,7 @@ testdata=${TESTDATA:-$(cd .. && pwd)/shared/testdata/x}
 model=$testdata/dxsdk/C++/Direct3D/EffectParam/car2.x
 [ -f "$model" ] || model="$PWD/tests/data/x/dxsdk/Media/PRT Demo/Head_Sad.x"
 model_windows="Z:${model//\//\\}"   # Wine's Z: drive is the Linux root
+sample_model='objektumok\haz\map02.x'   # the sample scene's largest: text, bitmaps
 
 export WINEPREFIX=$PWD/build-bench/wineprefix
 export CRASH_GUARD_EXE=$PWD/build-bench/crash_guard.exe
@@ -73,6 +75,7 @@ done
 run both bench_frame
 run both bench_scale
 run both bench_load "$model_windows"
+run sample bench_load "$sample_model"
 run viewer bench_memory viewer
 run bare bench_memory bare
 
@@ -102,6 +105,8 @@ row "idle turn, sample scene (ms)" "$fv" "$fb" \
 
 lv=$(value both load_viewer_ms) lb=$(value both load_bare_ms)
 row "load $(basename "$model") (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (1.05)  median of $(value both runs) runs each"
+lv=$(value sample load_viewer_ms) lb=$(value sample load_bare_ms)
+row "load map02.x (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (1.05)  median of $(value sample runs) runs each"
 
 for copies in 1 10 100 1000; do
     cv=$(value both scale_${copies}_viewer_ms) cb=$(value both scale_${copies}_bare_ms)
