@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "CrashCodes.h"
+
 namespace {
 
 // What follows the guard's own name on its command line: the program's command line as given.
@@ -25,24 +27,6 @@ const wchar_t* ProgramCommandLine()
     while (*line == L' ' || *line == L'\t')
         ++line;
     return line;
-}
-
-// Faults that no sound program survives, even when some handler of its own would catch them.
-bool IsCrash(DWORD code)
-{
-    switch (code) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_STACK_OVERFLOW:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case STATUS_HEAP_CORRUPTION:
-    case STATUS_STACK_BUFFER_OVERRUN:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // An access violation's first parameter: what the faulting instruction tried to do.

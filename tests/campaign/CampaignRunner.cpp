@@ -14,6 +14,7 @@
 #include "app/Graphics.h"
 #include "bench/ViewerHarness.h"
 #include "scene/ModelRegistry.h"
+#include "scripts/CrashCodes.h"
 
 namespace {
 
@@ -73,29 +74,12 @@ private:
     size_t length = 0;
 };
 
-// The faults crash_guard ends a program at; under it this handler never sees them, since a
-// debugger hears of an exception first. Run without it, the runner reports them itself.
-bool isCrash(DWORD code)
-{
-    switch (code) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_STACK_OVERFLOW:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case STATUS_HEAP_CORRUPTION:
-    case STATUS_STACK_BUFFER_OVERRUN:
-        return true;
-    default:
-        return false;
-    }
-}
-
+// The crash guard ends a program at the same faults; under it this handler never sees them, since
+// a debugger hears of an exception first. Run without it, the runner reports them itself.
 LONG CALLBACK onException(EXCEPTION_POINTERS* exception)
 {
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
-    if (!isCrash(code))
+    if (!IsCrash(code))
         return EXCEPTION_CONTINUE_SEARCH;
     (Line() << "crash " << g_caseIndex.load() << " ").hex(code).send();
     TerminateProcess(GetCurrentProcess(), code);
