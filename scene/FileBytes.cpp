@@ -1,14 +1,33 @@
 #include "scene/FileBytes.h"
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
+#include <utility>
 
 std::optional<std::string> ReadFileBytes(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
         return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    // One read of the whole size: a file as big as a texture is read at the disk's pace.
+    std::string bytes(static_cast<size_t>(file.tellg()), '\0');
+    file.seekg(0);
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    return bytes;
+}
+
+std::optional<FileStart> ReadFileStart(const std::string& path, size_t count)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return std::nullopt;
+    const uint64_t size = static_cast<uint64_t>(file.tellg());
+    std::string bytes(static_cast<size_t>(std::min<uint64_t>(size, count)), '\0');
+    file.seekg(0);
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    return FileStart{std::move(bytes), size};
 }
 
 uint32_t ReadLittleEndian(const std::string& bytes, size_t at, size_t width)

@@ -18,6 +18,9 @@ namespace {
 // largest texture but within this is read as before, and D3DX scales it down to fit.
 constexpr uint64_t kMostPixels = uint64_t(1) << 28;
 
+// Every header field the checks of bitmaps, DDS and Targa files read lies in this many bytes.
+constexpr size_t kHeaderReadBytes = 256;
+
 bool PixelCountFits(uint64_t width, uint64_t height, uint64_t depth = 1)
 {
     if (width == 0 || height == 0 || depth == 0)
@@ -40,13 +43,13 @@ constexpr uint32_t kCoreHeaderBytes = 12;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kAlphaBitFields = 6;
 
-bool BitmapFits(const std::string& bytes)
+bool BitmapFits(const std::string& bytes, uint64_t fileSize)
 {
     if (bytes.size() < kFileHeaderBytes + 4)
         return false;
     const uint32_t headerBytes = ReadLittleEndian(bytes, kFileHeaderBytes, 4);
     const bool core = headerBytes == kCoreHeaderBytes;
-    if ((!core && headerBytes < kInfoHeaderBytes) || bytes.size() - kFileHeaderBytes < headerBytes)
+    if ((!core && headerBytes < kInfoHeaderBytes) || fileSize - kFileHeaderBytes < headerBytes)
         return false;
     int64_t width, height;
     uint32_t bits, compression = BI_RGB, colours = 0;
@@ -75,13 +78,13 @@ bool BitmapFits(const std::string& bytes)
     const uint64_t paletteEnd =
         kFileHeaderBytes + headerBytes + masksBytes + uint64_t(colours) * (core ? 3 : 4);
     const uint64_t pixelsAt = ReadLittleEndian(bytes, 10, 4);
-    if (paletteEnd > bytes.size() || pixelsAt > bytes.size())
+    if (paletteEnd > fileSize || pixelsAt > fileSize)
         return false;
     // Run-length and embedded data unpack only as they are read; plain rows must all be there.
     if (compression != BI_RGB && !bitFields)
         return true;
     const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
-    return bytes.size() - pixelsAt >= rowBytes * rows;
+    return fileSize - pixelsAt >= rowBytes * rows;
 }
 
 // A DDS file: "DDS " and a 124-byte header, with the height, width, depth and mip count at 12,
@@ -134,7 +137,7 @@ std::optional<BlockLayout> DdsLayout(uint32_t formatFlags, uint32_t code, uint32
     }
 }
 
-bool DdsFits(const std::string& bytes)
+bool DdsFits(const std::string& bytes, uint64_t fileSize)
 {
     if (bytes.size() < kDdsHeaderBytes)
         return false;
@@ -160,7 +163,7 @@ bool DdsFits(const std::string& bytes)
         height = std::max<uint64_t>(height / 2, 1);
         depth = std::max<uint64_t>(depth / 2, 1);
     }
-    return bytes.size() - kDdsHeaderBytes >= chainBytes * faces;
+    return fileSize - kDdsHeaderBytes >= chainBytes * faces;
 }
 
 // A Targa file has no signature: an 18-byte header (the ID's length, the colour map's type, the
@@ -178,7 +181,7 @@ bool LooksLikeTarga(const std::string& bytes)
     return type >= 1 && type <= 3;
 }
 
-bool TargaFits(const std::string& bytes)
+bool TargaFits(const std::string& bytes, uint64_t fileSize)
 {
     const uint64_t width = ReadLittleEndian(bytes, 12, 2);
     const uint64_t height = ReadLittleEndian(bytes, 14, 2);
@@ -188,9 +191,9 @@ bool TargaFits(const std::string& bytes)
     const uint64_t colourMapBytes =
         bytes[1] == 1 ? ReadLittleEndian(bytes, 5, 2) * ((uint8_t(bytes[7]) + 7u) / 8) : 0;
     const uint64_t pixelsAt = kTargaHeaderBytes + uint8_t(bytes[0]) + colourMapBytes;
-    if (pixelsAt > bytes.size())
+    if (pixelsAt > fileSize)
         return false;
-    return (bytes[2] & kTargaRunLength) || bytes.size() - pixelsAt >= width * height * (bits / 8);
+    return (bytes[2] & kTargaRunLength) || fileSize - pixelsAt >= width * height * (bits / 8);
 }
 
 // A PNG file: its signature, then chunks of a big-endian length, a type, the data and a CRC; the
@@ -292,18 +295,20 @@ bool JpegFits(const std::string& bytes)
 
 bool ImageMayBeLoaded(const std::string& path)
 {
-    const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes)
+    const std::optional<FileStart> start = ReadFileStart(path, kHeaderReadBytes);
+    if (!start)
         return true;
-    if (StartsWith(*bytes, "BM"))
-        return BitmapFits(*bytes);
-    if (StartsWith(*bytes, "DDS "))
-        return DdsFits(*bytes);
-    if (StartsWith(*bytes, kPngSignature))
-        return PngFits(*bytes);
-    if (StartsWith(*bytes, "\xFF\xD8"))
-        return JpegFits(*bytes);
-    if (LooksLikeTarga(*bytes))
-        return TargaFits(*bytes);
+    const std::string& header = start->bytes;
+    if (StartsWith(header, "BM"))
+        return BitmapFits(header, start->size);
+    if (StartsWith(header, "DDS "))
+        return DdsFits(header, start->size);
+    if (StartsWith(header, kPngSignature) || StartsWith(header, "\xFF\xD8")) {
+        // Their chunks and segments run through the whole file.
+        const std::optional<std::string> bytes = ReadFileBytes(path);
+        return !bytes || (StartsWith(header, kPngSignature) ? PngFits(*bytes) : JpegFits(*bytes));
+    }
+    if (LooksLikeTarga(header))
+        return TargaFits(header, start->size);
     return true;
 }

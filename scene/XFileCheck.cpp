@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "scene/FileBytes.h"
@@ -65,6 +64,9 @@ std::optional<std::string> Unpacked(const std::string& bytes)
         return std::nullopt;
     const uint64_t statedTotal = ReadLittleEndian(bytes, kHeaderBytes, kTotalBytes);
     std::string unpacked;
+    // Deflate packs at most about 1032 to 1: no larger total can be true.
+    if (statedTotal <= 1032 * uint64_t(bytes.size()))
+        unpacked.reserve(statedTotal);
     size_t at = kHeaderBytes + kTotalBytes;
     while (at < bytes.size()) {
         if (bytes.size() - at < kChunkHeaderBytes)
@@ -106,11 +108,10 @@ bool IsWordAlone(uint32_t token)
            (token >= kFirstKeyword && token <= kLastKeyword);
 }
 
-// Whether every token lies within the body, and every name and string within what Wine's
+// Whether every token from `at` on lies within the body, and every name and string within what Wine's
 // reader keeps of one: it takes a length or a count as the file states it.
-bool BinaryTokensFit(const std::string& body, size_t floatBytes)
+bool BinaryTokensFit(const std::string& body, size_t at, size_t floatBytes)
 {
-    size_t at = 0;
     while (at < body.size()) {
         if (body.size() - at < 2)
             return false;
@@ -157,9 +158,12 @@ bool XFileMayBeLoaded(const std::string& path)
     if (format != "bin " && format != "tzip" && format != "bzip")
         return true;
     const size_t floatBytes = header.substr(kFloatSizeOffset, 4) == "0064" ? 8 : 4;
-    const std::string rest(std::istreambuf_iterator<char>(file), {});
+    file.close();
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes)
+        return true;
     if (format == "bin ")
-        return BinaryTokensFit(rest, floatBytes);
-    const std::optional<std::string> body = Unpacked(header + rest);
-    return body && (format == "tzip" || BinaryTokensFit(*body, floatBytes));
+        return BinaryTokensFit(*bytes, kHeaderBytes, floatBytes);
+    const std::optional<std::string> body = Unpacked(*bytes);
+    return body && (format == "tzip" || BinaryTokensFit(*body, 0, floatBytes));
 }
