@@ -1,6 +1,7 @@
 // Loading a model from its .x file: mesh, materials, base and detail textures, detail coordinates.
 #include "scene/Model.h"
 
+#include <optional>
 #include <string_view>
 
 #include "app/Graphics.h"
@@ -96,6 +97,8 @@ HRESULT Model::load()
     const auto* fileMaterials = materialBuffer
         ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
         : nullptr;
+    // One detail texture file serves every material: its check runs once a load.
+    std::optional<bool> detailMayBeLoaded;
     for (DWORD i = 0; fileMaterials && i < materialCount; ++i) {
         materials[i] = withAmbientFromDiffuse(fileMaterials[i].MatD3D);
         const char* textureName = fileMaterials[i].pTextureFilename;
@@ -107,7 +110,10 @@ HRESULT Model::load()
         if (FAILED(createCheckedTexture(texturePath, textures[i])))
             showMessage(texturePath.c_str(), kMissingTextureCaption);
         // Each textured material gets its own detail texture; one that is missing isn't reported.
-        createCheckedTexture(kDetailTextureFile, detailTextures[i]);
+        if (!detailMayBeLoaded)
+            detailMayBeLoaded = ImageMayBeLoaded(kDetailTextureFile);
+        if (*detailMayBeLoaded)
+            platform().createTextureFromFile(g_device, kDetailTextureFile, detailTextures[i].out());
     }
 
     // A clone that yields nothing leaves the mesh null; drawing then skips the subsets.
