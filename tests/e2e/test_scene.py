@@ -1,8 +1,10 @@
 """The start-up scene as the user sees it, and the viewer without it."""
 
+import re
 import unittest
 
-from viewer import MISSING_MESH_CAPTION, SKY, Viewer, looks_green, near, stage_scene
+from viewer import (MISSING_MESH_CAPTION, SKY, Viewer, looks_green, near, stage_scene,
+                    wait_until_or_none)
 
 GROUND = (0.5, 0.88)   # where the start-up view shows the ground, as fractions of the picture
 
@@ -30,9 +32,17 @@ class MissingStartupScene(unittest.TestCase):
     def test_the_loader_names_the_missing_file_and_the_viewer_runs_on_with_sky_only(self):
         viewer = Viewer.started_for(self, stage_scene(without=["objektumok/haz/map02.x"], test=self))
         box = viewer.wait_for_message_box(MISSING_MESH_CAPTION)
-        text = viewer.screenshot(box).read_text(darkest=200)
         # OCR reads the backslashes as other letters, and may read the zero as an o.
-        self.assertRegex(text, r"^objektumok.haz.map[0oO]?2\.x$")
+        name = r"^objektumok.haz.map[0oO]?2\.x$"
+        # The box can be on the screen a moment before its text is drawn in it.
+        reads = []
+
+        def read_name():
+            reads.append(viewer.screenshot(box).read_text(darkest=200))
+            return re.search(name, reads[-1])
+
+        wait_until_or_none(read_name, timeout=10, interval=0.5)
+        self.assertRegex(reads[-1], name)
         viewer.close_message_box(MISSING_MESH_CAPTION)
         window = viewer.wait_for_window()
         shot = viewer.wait_until_drawing(window)
