@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <optional>
 
 #include "scene/FileBytes.h"
@@ -147,18 +146,13 @@ bool BinaryTokensFit(const std::string& body, size_t at, size_t floatBytes)
 bool XFileMayBeLoaded(const std::string& path)
 {
     // The same name the loader opens: the ANSI code page's bytes.
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const std::optional<FileStart> start = ReadFileStart(path, kHeaderBytes);
+    if (!start || start->bytes.size() != kHeaderBytes)
         return true;
-    std::string header(kHeaderBytes, '\0');
-    file.read(header.data(), kHeaderBytes);
-    if (file.gcount() != static_cast<std::streamsize>(kHeaderBytes))
-        return true;
-    const std::string format = header.substr(kFormatOffset, 4);
+    const std::string format = start->bytes.substr(kFormatOffset, 4);
     if (format != "bin " && format != "tzip" && format != "bzip")
         return true;
-    const size_t floatBytes = header.substr(kFloatSizeOffset, 4) == "0064" ? 8 : 4;
-    file.close();
+    const size_t floatBytes = start->bytes.substr(kFloatSizeOffset, 4) == "0064" ? 8 : 4;
     const std::optional<std::string> bytes = ReadFileBytes(path);
     if (!bytes)
         return true;
