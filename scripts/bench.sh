@@ -5,8 +5,11 @@
 # Usage: bench.sh   (TESTDATA may name the folder holding dxsdk/C++/Direct3D/EffectParam/car2.x;
 # without it the load is measured on the largest of the repository's own test files; both are
 # compressed binary files. The sample scene's text file is loaded as well.)
+# PELGRAV_D3D9=dxvk runs both sides on DXVK instead of Wine's own Direct3D 9.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/d3d9-choice.sh
+d3d9_check_choice
 scripts/setup.sh
 cmake --no-warn-unused-cli -S . -B build-bench -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DVIEWER_BENCHMARKS=ON -DBUILD_TESTING=OFF >/dev/null
@@ -20,7 +23,7 @@ model=$testdata/dxsdk/C++/Direct3D/EffectParam/car2.x
 model_windows="Z:${model//\//\\}"   # Wine's Z: drive is the Linux root
 sample_model='objektumok\haz\map02.x'   # the sample scene's largest: text, bitmaps
 
-export WINEPREFIX=$PWD/build-bench/wineprefix
+export WINEPREFIX=$(d3d9_prefix "$PWD/build-bench/wineprefix")
 export CRASH_GUARD_EXE=$PWD/build-bench/crash_guard.exe
 results=build-bench/bench-results.txt   # every figure as the programs printed it
 : >"$results"
@@ -92,6 +95,12 @@ row() { printf '%-38s %10s %10s   %s\n' "$@" | sed 's/ *$//'; }
 echo "date:    $started to $(date -u '+%H:%M UTC')"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 echo "wine:    $(wine --version 2>/dev/null), load average before the runs: $load_before"
+package_version() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo unknown; }
+if [ "$d3d9_choice" = dxvk ]; then
+    echo "d3d9:    DXVK $(package_version dxvk-wine64), Vulkan on Mesa $(package_version mesa-vulkan-drivers)"
+else
+    echo "d3d9:    Wine's own (wined3d)"
+fi
 echo
 row benchmark viewer bare "ratio (target) / notes"
 

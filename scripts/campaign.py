@@ -592,7 +592,9 @@ def runner_environment():
     env.pop("DISPLAY", None)
     build = Path(env.get("VIEWER_BUILD_DIR", REPO / "build"))
     env.setdefault("CRASH_GUARD_EXE", str(build / "crash_guard.exe"))
-    env.setdefault("WINEPREFIX", str(REPO / "build" / "wineprefix"))   # wine-run.sh's own
+    # wine-run.sh's own prefix, one for each Direct3D 9
+    suffix = "-dxvk" if env.get("PELGRAV_D3D9") == "dxvk" else ""
+    env.setdefault("WINEPREFIX", str(REPO / "build" / f"wineprefix{suffix}"))
     return Path(env.get("CAMPAIGN_RUNNER_EXE", build / "tests" / "campaign_runner.exe")), env
 
 

@@ -2,12 +2,15 @@
 // first fault is reported here, before the program's own fault handling runs (a damaged heap
 // can make that handling spin for ever or end the process without a word), and the program is
 // ended with the fault's code as its exit code. Otherwise it ends with the program's own code.
+// With CRASH_GUARD_REFUSED_DLL naming a DLL (say, the one a run must not draw with), a program
+// that loads it is ended at once with exit code 3.
 // Usage: crash_guard.exe program.exe [arguments...]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
 
 #include "CrashCodes.h"
 
@@ -54,9 +57,31 @@ void ReportCrash(const EXCEPTION_RECORD& record, bool firstChance)
     std::fflush(stderr);
 }
 
+constexpr DWORD kRefusedDllLoaded = 3;
+
+// The DLL that the program may not load, or an empty name.
+std::wstring RefusedDll()
+{
+    wchar_t name[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"CRASH_GUARD_REFUSED_DLL", name, MAX_PATH);
+    return name;
+}
+
+// Whether the file behind a loaded DLL's handle has this name, in any case.
+bool FileHasName(HANDLE file, const std::wstring& name)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetFinalPathNameByHandleW(file, path, MAX_PATH, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= MAX_PATH || length < name.size())
+        return false;
+    const wchar_t* fileName = path + length - name.size();
+    return (fileName == path || fileName[-1] == L'\\') && _wcsicmp(fileName, name.c_str()) == 0;
+}
+
 // Follows the program until it ends; returns its exit code, or the code of the fault that ended it.
 DWORD Follow(HANDLE process)
 {
+    const std::wstring refusedDll = RefusedDll();
     for (;;) {
         DEBUG_EVENT event;
         if (!WaitForDebugEvent(&event, INFINITE))
@@ -80,6 +105,12 @@ DWORD Follow(HANDLE process)
             CloseHandle(event.u.CreateProcessInfo.hFile);
             break;
         case LOAD_DLL_DEBUG_EVENT:
+            if (!refusedDll.empty() && FileHasName(event.u.LoadDll.hFile, refusedDll)) {
+                std::fprintf(stderr, "crash_guard: the program loaded %ls, which this run refuses; ended\n",
+                             refusedDll.c_str());
+                std::fflush(stderr);
+                TerminateProcess(process, kRefusedDllLoaded);
+            }
             CloseHandle(event.u.LoadDll.hFile);
             break;
         case EXIT_PROCESS_DEBUG_EVENT:

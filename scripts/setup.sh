@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build, the viewer and its tests need and this machine lacks.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/d3d9-choice.sh"
 
 packages=(
     cmake ninja-build python3
@@ -11,6 +12,9 @@ packages=(
     tesseract-ocr tesseract-ocr-hun            # reads text back from screenshots
     locales                                    # hu_HU.UTF-8, below
 )
+# The second Direct3D 9 (PELGRAV_D3D9=dxvk), where Debian packages it; Mesa's software Vulkan
+# driver draws for it on a machine without a GPU.
+dxvk_packaged && packages+=(dxvk-wine64 mesa-vulkan-drivers)
 
 sudo=
 [ "$(id -u)" -ne 0 ] && sudo=sudo

@@ -3,13 +3,39 @@
 # no debug chatter, and a virtual display of its own when none is set.
 # The program runs under crash_guard.exe (CRASH_GUARD_EXE, by default the one in build/): a crash
 # ends it at once, with a line on standard error and the fault's code as the exit code.
+# With PELGRAV_D3D9=dxvk it draws with DXVK, in a prefix of its own, and the run fails unless
+# DXVK's log shows that DXVK drew.
 # Usage: wine-run.sh program.exe [args...]   (WINEPREFIX may be set by the caller)
 set -u
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$repo/build/wineprefix}
+source "$repo/scripts/d3d9-choice.sh"
+d3d9_check_choice installed
+export WINEPREFIX=${WINEPREFIX:-$(d3d9_prefix "$repo/build/wineprefix")}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine's own debugger is never started: its dialog would wait for a click that never comes.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}
+# DXVK goes only into the project's prefixes named for it, never into a user's own, and such a
+# prefix is never used for Wine's own Direct3D 9.
+prefix_path=$(realpath -m "$WINEPREFIX")
+if [ "$d3d9_choice" = dxvk ]; then
+    case $prefix_path in
+    "$(realpath "$repo")"/*-dxvk) ;;
+    *)
+        echo "$0: DXVK is put only in this project's own prefixes, named *-dxvk:" \
+             "$WINEPREFIX is not one (leave WINEPREFIX unset)" >&2
+        exit 2
+        ;;
+    esac
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d9=n"
+    export CRASH_GUARD_REFUSED_DLL=wined3d.dll   # Wine's own Direct3D 9 would draw through it
+    # DXVK writes <program>_d3d9.log there, naming its version, once a program makes a device;
+    # it reads the path as a Windows program does, so the folder is named on the Z: drive.
+    log_dir=$(mktemp -d)
+    export DXVK_LOG_PATH="Z:${log_dir//\//\\}"
+elif [[ $prefix_path == *-dxvk ]]; then
+    echo "$0: $WINEPREFIX holds DXVK; Wine's own Direct3D 9 runs in another prefix" >&2
+    exit 2
+fi
 guard=${CRASH_GUARD_EXE:-$repo/build/crash_guard.exe}
 if [ ! -f "$guard" ]; then
     echo "$0: $guard is missing: build it with scripts/build.sh --target crash_guard" >&2
@@ -23,6 +49,10 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w
+    fi
+    if [ "$d3d9_choice" = dxvk ]; then
+        system32=$WINEPREFIX/drive_c/windows/system32
+        cmp -s "$DXVK_D3D9_DLL" "$system32/d3d9.dll" || cp "$DXVK_D3D9_DLL" "$system32/d3d9.dll"
     fi
 ) 9>"$WINEPREFIX.lock"
 
@@ -44,12 +74,24 @@ hungarian_wine cmd /c exit </dev/null >/dev/null 2>&1
 # The guard starts the program by its Windows name; Wine's Z: drive is the Linux root.
 program=$1
 shift
+program_file=
 if [ -f "$program" ]; then
-    program=$(realpath "$program")
-    program="Z:${program//\//\\}"
+    program_file=$(realpath "$program")
+    program="Z:${program_file//\//\\}"
 fi
 hungarian_wine "$guard" "$program" "$@"
 status=$?
+
+# A program that uses Direct3D 9 and ended well must have drawn with DXVK, which logs its version.
+if [ "$d3d9_choice" = dxvk ]; then
+    if [ "$status" = 0 ] && [ -n "$program_file" ] &&
+        x86_64-w64-mingw32-objdump -p "$program_file" | grep -qi 'DLL Name: d3d9.dll' &&
+        ! grep -qs '^info:  DXVK: ' "$log_dir"/*_d3d9.log; then
+        echo "$0: PELGRAV_D3D9=dxvk, but DXVK's log shows no DXVK: it never drew" >&2
+        status=3
+    fi
+    rm -rf "$log_dir"
+fi
 
 if [ -n "$xvfb_pid" ]; then
     wineserver -k 2>/dev/null

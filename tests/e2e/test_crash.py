@@ -1,5 +1,6 @@
 """A program that crashes ends at once and says so, whichever way the project runs it: the Wine
-runner (the run command's, the tests', the benchmarks') and the harness (the soak's too)."""
+runner (the run command's, the tests', the benchmarks') and the harness (the soak's too). On
+DXVK, so does a program that loads Wine's own Direct3D 9 instead."""
 
 import os
 import subprocess
@@ -18,10 +19,14 @@ def fault_exe():
     return Path(os.environ.get("FAULT_EXE", build_dir() / "tests" / "fault.exe"))
 
 
+def run_fault(*arguments):
+    return subprocess.run([str(WINE_RUN), str(fault_exe()), *arguments], stdin=subprocess.DEVNULL,
+                          capture_output=True, text=True, timeout=SECONDS_TO_END, env=dict(os.environ))
+
+
 class Crash(unittest.TestCase):
     def check_runner(self, *arguments):
-        run = subprocess.run([str(WINE_RUN), str(fault_exe()), *arguments], stdin=subprocess.DEVNULL,
-                             capture_output=True, text=True, timeout=SECONDS_TO_END, env=dict(os.environ))
+        run = run_fault(*arguments)
         self.assertNotEqual(run.returncode, 0, run.stderr)
         self.assertIn(CRASH_LINE, run.stderr)
         self.assertIn("page fault on write access", run.stderr)
@@ -31,6 +36,12 @@ class Crash(unittest.TestCase):
 
     def test_the_wine_runner_ends_a_program_that_crashed_after_writing_over_its_heap(self):
         self.check_runner("heap")
+
+    @unittest.skipUnless(os.environ.get("PELGRAV_D3D9") == "dxvk", "only a run on DXVK refuses Wine's own")
+    def test_on_dxvk_a_program_that_loads_wines_own_direct3d_9_is_ended(self):
+        run = run_fault("wined3d")
+        self.assertEqual(run.returncode, 3, run.stderr)
+        self.assertIn("crash_guard: the program loaded wined3d.dll", run.stderr)
 
     def test_the_harness_sees_the_crash_as_the_program_ending_with_its_fault(self):
         with tempfile.TemporaryDirectory() as folder:

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a command whose Windows programs draw with the given Direct3D 9 (wined3d or dxvk). Where
+# this system lacks it, says why and exits with 77, which CTest counts as a skipped test.
+# Usage: on-d3d9.sh wined3d|dxvk command [arguments...]
+set -euo pipefail
+export PELGRAV_D3D9=$1
+shift
+source "$(dirname "${BASH_SOURCE[0]}")/d3d9-choice.sh"
+if [ "$d3d9_choice" = dxvk ] && ! dxvk_installed; then
+    echo "skipped: PELGRAV_D3D9=dxvk: $(dxvk_missing_reason)"
+    exit 77
+fi
+d3d9_check_choice installed
+exec "$@"
