@@ -29,6 +29,12 @@ def build_dir():
     return Path(os.environ.get("VIEWER_BUILD_DIR", REPO / "build"))
 
 
+def wine_prefix(env):
+    """The prefix that scripts/wine-run.sh uses by default for the Direct3D 9 chosen in env."""
+    suffix = "-dxvk" if env.get("PELGRAV_D3D9") == "dxvk" else ""
+    return build_dir() / f"wineprefix{suffix}"
+
+
 def viewer_exe():
     return Path(os.environ.get("VIEWER_EXE", build_dir() / "pelgrav.exe"))
 
@@ -152,7 +158,8 @@ class Viewer:
         test.addCleanup(viewer.stop)
         return viewer.start()
 
-    def __init__(self, workdir, log_dir=None, exe=None):
+    def __init__(self, workdir, log_dir=None, exe=None, d3d9=None):
+        """d3d9 chooses the Direct3D 9 to draw with, as PELGRAV_D3D9 does for scripts/wine-run.sh."""
         self.workdir = Path(workdir)
         self.exe = Path(exe or viewer_exe())
         self.log_path = Path(log_dir or workdir) / "viewer.log"
@@ -160,7 +167,9 @@ class Viewer:
             # Every run's output (Wine's, the crash guard's) kept past the test, one file a run.
             self.log_path = Path(os.environ["VIEWER_LOG_DIR"]) / f"viewer-{time.time_ns()}.log"
         self.env = dict(os.environ)
-        self.env.setdefault("WINEPREFIX", str(build_dir() / "wineprefix"))
+        if d3d9:
+            self.env["PELGRAV_D3D9"] = d3d9
+        self.env.setdefault("WINEPREFIX", str(wine_prefix(self.env)))
         self.xvfb = None
         self.process = None
         self.log = None
@@ -369,13 +378,8 @@ class Viewer:
 
     def wait_until_drawing(self, window, timeout=60):
         """The window exists before the device and the scene are ready: wait for the sky."""
-        try:
-            return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
-                                         what="the first frames")
-        except TimeoutError:
-            if os.environ.get("VIEWER_LOG_DIR"):
-                self.screenshot(window).save(self.log_path.with_suffix(".png"))
-            raise
+        return self.wait_for_picture(window, lambda s: near(s.pixel(s.width // 2, 2), SKY), timeout,
+                                     what="the first frames")
 
     def wait_until_still(self, window, region=BELOW_FRAME_RATE, timeout=20):
         """Waits until two screenshots in a row agree in `region`: the view has stopped moving."""
@@ -387,8 +391,23 @@ class Viewer:
         return wait_until(still, timeout, "the view to stand still", interval=0.3)
 
     def wait_for_picture(self, window, condition, timeout=30, what="the picture"):
-        return wait_until(lambda: (lambda shot: shot if condition(shot) else None)(self.screenshot(window)),
-                          timeout, what, interval=0.5)
+        """The first screenshot that meets `condition`. When none does in time, the last one is
+        kept (in VIEWER_LOG_DIR, or else the build folder) and named in the error."""
+        shots = []
+
+        def met():
+            shots[:] = [self.screenshot(window)]
+            return shots[0] if condition(shots[0]) else None
+        try:
+            return wait_until(met, timeout, what, interval=0.5)
+        except TimeoutError as timeout_error:
+            if not shots:
+                raise
+            folder = Path(os.environ.get("VIEWER_LOG_DIR", build_dir() / "e2e-timeouts"))
+            folder.mkdir(parents=True, exist_ok=True)
+            kept = folder / f"timeout-{time.time_ns()}.png"
+            shots[0].save(kept)
+            raise TimeoutError(f"{timeout_error}; the last picture is {kept}") from None
 
 
 def stage_scene(without=(), test=None):
