@@ -2,13 +2,14 @@
 // first fault is reported here, before the program's own fault handling runs (a damaged heap
 // can make that handling spin for ever or end the process without a word), and the program is
 // ended with the fault's code as its exit code. Otherwise it ends with the program's own code.
-// With CRASH_GUARD_REFUSED_DLL naming a DLL (say, the one a run must not draw with), a program
-// that loads it is ended at once with exit code 3.
+// With CRASH_GUARD_REFUSED_BUILTIN naming a DLL (say, the Direct3D 9 a run must not draw with), a
+// program that loads Wine's own build of that DLL is ended at once with exit code 3.
 // Usage: crash_guard.exe program.exe [arguments...]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -59,11 +60,11 @@ void ReportCrash(const EXCEPTION_RECORD& record, bool firstChance)
 
 constexpr DWORD kRefusedDllLoaded = 3;
 
-// The DLL that the program may not load, or an empty name.
-std::wstring RefusedDll()
+// The DLL of which the program may not load Wine's own build, or an empty name.
+std::wstring RefusedBuiltin()
 {
     wchar_t name[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"CRASH_GUARD_REFUSED_DLL", name, MAX_PATH);
+    GetEnvironmentVariableW(L"CRASH_GUARD_REFUSED_BUILTIN", name, MAX_PATH);
     return name;
 }
 
@@ -78,10 +79,22 @@ bool FileHasName(HANDLE file, const std::wstring& name)
     return (fileName == path || fileName[-1] == L'\\') && _wcsicmp(fileName, name.c_str()) == 0;
 }
 
+// Wine marks its own DLLs in the DOS stub of their headers, where other builds say that the
+// program can't run in DOS.
+bool IsWinesOwn(HANDLE process, const LOAD_DLL_DEBUG_INFO& dll)
+{
+    constexpr char kMark[] = "Wine builtin DLL";
+    constexpr size_t kMarkOffset = 0x40;
+    char stub[sizeof kMark] = {};
+    return ReadProcessMemory(process, static_cast<const char*>(dll.lpBaseOfDll) + kMarkOffset, stub,
+                             sizeof kMark - 1, nullptr) &&
+           std::memcmp(stub, kMark, sizeof kMark - 1) == 0;
+}
+
 // Follows the program until it ends; returns its exit code, or the code of the fault that ended it.
 DWORD Follow(HANDLE process)
 {
-    const std::wstring refusedDll = RefusedDll();
+    const std::wstring refusedBuiltin = RefusedBuiltin();
     for (;;) {
         DEBUG_EVENT event;
         if (!WaitForDebugEvent(&event, INFINITE))
@@ -105,9 +118,10 @@ DWORD Follow(HANDLE process)
             CloseHandle(event.u.CreateProcessInfo.hFile);
             break;
         case LOAD_DLL_DEBUG_EVENT:
-            if (!refusedDll.empty() && FileHasName(event.u.LoadDll.hFile, refusedDll)) {
-                std::fprintf(stderr, "crash_guard: the program loaded %ls, which this run refuses; ended\n",
-                             refusedDll.c_str());
+            if (!refusedBuiltin.empty() && FileHasName(event.u.LoadDll.hFile, refusedBuiltin) &&
+                IsWinesOwn(process, event.u.LoadDll)) {
+                std::fprintf(stderr, "crash_guard: the program loaded Wine's own %ls, which this run refuses; ended\n",
+                             refusedBuiltin.c_str());
                 std::fflush(stderr);
                 TerminateProcess(process, kRefusedDllLoaded);
             }

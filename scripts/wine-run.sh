@@ -26,8 +26,9 @@ if [ "$d3d9_choice" = dxvk ]; then
         exit 2
         ;;
     esac
-    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d9=n"
-    export CRASH_GUARD_REFUSED_DLL=wined3d.dll   # Wine's own Direct3D 9 would draw through it
+    # DXVK's DLL first, so that a caller's own choice for d3d9 still stands, and is caught below.
+    export WINEDLLOVERRIDES="d3d9=n;$WINEDLLOVERRIDES"
+    export CRASH_GUARD_REFUSED_BUILTIN=d3d9.dll
     # DXVK writes <program>_d3d9.log there, naming its version, once a program makes a device;
     # it reads the path as a Windows program does, so the folder is named on the Z: drive.
     log_dir=$(mktemp -d)

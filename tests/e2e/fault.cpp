@@ -2,8 +2,7 @@
 // the project runs a program ends it at once and reports the crash.
 //   fault.exe        a write through a null pointer
 //   fault.exe heap   the same after writing over the heap, which can break the fault handling
-//   fault.exe wined3d   no fault: loads Wine's own Direct3D 9 and ends well, as a run meant for
-//                       DXVK that fell back to Wine's own would
+//   fault.exe d3d9   no fault: loads Direct3D 9 and ends well
 #include <windows.h>
 
 #include <cstdio>
@@ -11,8 +10,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "wined3d") == 0)
-        return LoadLibraryA("wined3d.dll") ? 0 : 1;
+    if (argc > 1 && std::strcmp(argv[1], "d3d9") == 0)
+        return LoadLibraryA("d3d9.dll") ? 0 : 1;
     std::puts("about to fault");
     std::fflush(stdout);
     if (argc > 1 && std::strcmp(argv[1], "heap") == 0) {

@@ -19,9 +19,12 @@ def fault_exe():
     return Path(os.environ.get("FAULT_EXE", build_dir() / "tests" / "fault.exe"))
 
 
-def run_fault(*arguments):
+def run_fault(*arguments, dll_overrides=None):
+    env = dict(os.environ)
+    if dll_overrides:
+        env["WINEDLLOVERRIDES"] = dll_overrides
     return subprocess.run([str(WINE_RUN), str(fault_exe()), *arguments], stdin=subprocess.DEVNULL,
-                          capture_output=True, text=True, timeout=SECONDS_TO_END, env=dict(os.environ))
+                          capture_output=True, text=True, timeout=SECONDS_TO_END, env=env)
 
 
 class Crash(unittest.TestCase):
@@ -39,9 +42,11 @@ class Crash(unittest.TestCase):
 
     @unittest.skipUnless(os.environ.get("PELGRAV_D3D9") == "dxvk", "only a run on DXVK refuses Wine's own")
     def test_on_dxvk_a_program_that_loads_wines_own_direct3d_9_is_ended(self):
-        run = run_fault("wined3d")
+        self.assertEqual(run_fault("d3d9").returncode, 0)
+        # A run told to take Wine's own Direct3D 9 whatever the prefix holds, as a wrong override would.
+        run = run_fault("d3d9", dll_overrides="mscoree,mshtml,winedbg.exe=;d3d9=b")
         self.assertEqual(run.returncode, 3, run.stderr)
-        self.assertIn("crash_guard: the program loaded wined3d.dll", run.stderr)
+        self.assertIn("crash_guard: the program loaded Wine's own d3d9.dll", run.stderr)
 
     def test_the_harness_sees_the_crash_as_the_program_ending_with_its_fault(self):
         with tempfile.TemporaryDirectory() as folder:
