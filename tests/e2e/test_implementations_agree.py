@@ -25,12 +25,18 @@ GRASS = "0.850000;0.950000;0.800000;1.000000;;"
 LESS_GREEN_GRASS = "0.850000;0.855000;0.800000;1.000000;;"
 
 
-def different_share(a, b):
-    """The share of pixels in which some channel differs by more than DIFFERENT."""
+def largest_differences(a, b):
+    """Each pixel's largest channel difference."""
     assert (a.width, a.height) == (b.width, b.height), "the two windows differ in size"
-    count = sum(1 for i in range(0, len(a.rgb), 3)
-                if max(abs(a.rgb[i + c] - b.rgb[i + c]) for c in range(3)) > DIFFERENT)
-    return count / (a.width * a.height)
+    return [max(abs(a.rgb[i] - b.rgb[i]), abs(a.rgb[i + 1] - b.rgb[i + 1]), abs(a.rgb[i + 2] - b.rgb[i + 2]))
+            for i in range(0, len(a.rgb), 3)]
+
+
+def different_share(a, b, different=None):
+    """The share of pixels in which some channel differs by more than `different` (DIFFERENT)."""
+    different = DIFFERENT if different is None else different
+    differences = largest_differences(a, b)
+    return sum(1 for d in differences if d > different) / len(differences)
 
 
 def difference_image(a, b):
@@ -88,7 +94,10 @@ class ImplementationsAgree(unittest.TestCase):
         dxvk = self.dxvk_views(stage_scene(test=self))
         for view, ours in self.wined3d.items():
             share = different_share(ours, dxvk[view])
-            print(f"{view}: {share:.4%} of pixels differ by more than {DIFFERENT}")
+            differences = largest_differences(ours, dxvk[view])
+            spread = ", ".join(f"{sum(1 for d in differences if d > t) / len(differences):.3%} over {t}"
+                               for t in (1, 2, 4, 8, 16, 32))
+            print(f"{view}: {share:.4%} of pixels differ by more than {DIFFERENT}; {spread}; largest {max(differences)}")
             if share > BOUND:
                 folder = save_pair(view, ours, dxvk[view])
                 self.fail(f"{view}: {share:.2%} of pixels differ by more than {DIFFERENT} (bound {BOUND:.0%});"
@@ -101,6 +110,9 @@ class ImplementationsAgree(unittest.TestCase):
         self.assertIn(GRASS.encode(), text)
         scene.write_bytes(text.replace(GRASS.encode(), LESS_GREEN_GRASS.encode()))
         dxvk = self.dxvk_views(workdir)
+        differences = largest_differences(self.wined3d["start-up"], dxvk["start-up"])
+        print("less green grass:", ", ".join(f"{sum(1 for d in differences if d > t) / len(differences):.3%} over {t}"
+                                             for t in (1, 2, 4, 8, 16, 32)))
         self.assertGreater(different_share(self.wined3d["start-up"], dxvk["start-up"]), BOUND)
 
 
