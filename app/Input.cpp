@@ -12,12 +12,14 @@ IDirectInputDevice8A* g_mouse = nullptr;
 
 namespace {
 
-// Wine 10 reports the pointer's place in the client area as the motion of the first mouse read
-// after an exclusive Acquire; Windows reports motion only from the acquire on. That read's motion
-// is dropped, so the cameras never turn by a move nobody made. Its wheel is kept: the wheel counts
-// only steps taken since the acquire, and an activation's acquire (a click, a change of focus) can
-// come just before the step.
-bool mouseJustAcquired = false;
+// Wine 10 reports the pointer's place in the client area as the motion of a mouse read soon after
+// an exclusive Acquire; Windows reports motion only from the acquire on. That place comes in the
+// first read with motion, which may be a few reads after the acquire: that read's motion is
+// dropped, so the cameras never turn by a move nobody made. A read this many turns on is taken
+// as it is. The wheel is kept: it counts only steps taken since the acquire, and an activation's
+// acquire (a click, a change of focus) can come just before the step.
+constexpr int kReadsWatchedAfterAcquire = 30;
+int mouseReadsWatched = 0;
 
 // A device that stays lost is asked this many times a turn and then read as idle for the turn:
 // the loop never spins on a device that won't come back, and the other device still counts, so
@@ -49,9 +51,12 @@ Reading ReadDevice(IDirectInputDevice8A* device, DWORD size, void* state)
 Reading ReadMouse(DIMOUSESTATE& mouse)
 {
     const Reading reading = ReadDevice(g_mouse, sizeof mouse, &mouse);
-    if (reading == Reading::Fresh && mouseJustAcquired) {
-        mouse.lX = mouse.lY = 0;
-        mouseJustAcquired = false;
+    if (reading == Reading::Fresh && mouseReadsWatched > 0) {
+        --mouseReadsWatched;
+        if (mouse.lX != 0 || mouse.lY != 0) {
+            mouse.lX = mouse.lY = 0;
+            mouseReadsWatched = 0;
+        }
     }
     return reading;
 }
@@ -87,7 +92,7 @@ HRESULT AcquireDevice(IDirectInputDevice8A* device)
 {
     const HRESULT result = device->Acquire();
     if (device == g_mouse && result == DI_OK)
-        mouseJustAcquired = true;
+        mouseReadsWatched = kReadsWatchedAfterAcquire;
     return result;
 }
 

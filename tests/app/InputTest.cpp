@@ -160,6 +160,10 @@ DIMOUSESTATE motion(long dx, long dy = 0, long wheel = 0, BYTE button0 = 0)
     return state;
 }
 
+// The motion some Wine versions report after an acquire, the pointer's place in the window, with
+// a wheel step taken since: the wheel counts only its own steps, so that one is real.
+const DIMOUSESTATE kPointerPlace = motion(409, 255, 120, 0x80);
+
 // Where the orbit camera stands, to tell whether a turn's keys or mouse reached it.
 struct OrbitView {
     Vec3 target;
@@ -195,8 +199,9 @@ protected:
         ASSERT_EQ(InitInput(fakes.module, fakes.window), S_OK);
         g_cameraRig.orbitMode = true;
         g_cameraRig.consoleOpen = false;
-        // A first turn takes the start-up acquire's read and gives the orbit camera an offset,
-        // so that W has a direction.
+        // A first turn takes the start-up acquire's pointer place and gives the orbit camera an
+        // offset, so that W has a direction.
+        mouse.queueMouse(kPointerPlace);
         PollInput();
         callLog().clear();
         before = OrbitView::of(g_cameraRig);
@@ -375,10 +380,6 @@ protected:
     }
 };
 
-// The motion some Wine versions report after an acquire, the pointer's place in the window, with
-// a wheel step taken since: the wheel counts only its own steps, so that one is real.
-const DIMOUSESTATE kPointerPlace = motion(409, 255, 120, 0x80);
-
 TEST_P(MouseMotionAfterAcquire, FirstReadAimsNothingButKeepsTheWheelAndTheNextTurnsAsRead)
 {
     GetParam().acquire(fakes);
@@ -404,17 +405,27 @@ void StartInput(FakePlatform& fakes)
     ASSERT_EQ(InitInput(fakes.module, fakes.window), S_OK);
 }
 
-// Started, and the start-up acquire's read taken.
+// Started, and the start-up acquire's pointer place read and dropped.
 void StartAndRead(FakePlatform& fakes)
 {
     StartInput(fakes);
+    fakes.fakeDirectInput.mouse.queueMouse(kPointerPlace);
     PollInput();
+}
+
+// Started, and a few reads taken before the pointer place comes.
+void StartAndReadIdle(FakePlatform& fakes)
+{
+    StartInput(fakes);
+    for (int i = 0; i < 3; ++i)
+        PollInput();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Acquires, MouseMotionAfterAcquire,
     testing::Values(
         FreshAcquire{"AtStartUp", StartInput, true},
+        FreshAcquire{"AtStartUpAFewReadsLate", StartAndReadIdle, true},
         FreshAcquire{"OnActivation",
                      [](FakePlatform& f) {
                          StartAndRead(f);
