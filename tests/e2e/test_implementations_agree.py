@@ -4,10 +4,13 @@ Only views that don't depend on the frame rate are compared (motion is per frame
 draw at different rates): the start-up view, the free camera's first view after V, and the view
 after a model is loaded from the console. The frame-rate read-out is left out.
 
-The measure: the share of pixels whose largest channel difference exceeds DIFFERENT. Measured
-on both Wines' machines, the two implementations differ only in edge pixels and filtering (see
-MEASURED); the bound leaves room over those, while a grass material 10 % less green, on one side
-only, moves nearly the whole ground (the last test)."""
+The measure: the share of pixels whose largest channel difference exceeds DIFFERENT. Measured on
+Debian 13 with Wine 10, DXVK 2.6 and Mesa 25.0, the start-up and free-camera views differ by at
+most 2 in any channel (texture filtering's rounding); the loaded model's view has 0.07 % of its
+pixels more than 8 apart, along the cube's edges, and none more than 31. DIFFERENT stands well
+above the rounding, and BOUND at seven times the edges' share. A real difference on one side,
+the sample scene drawn without its detail texture, moves far more (the last test).
+"""
 
 import os
 import shutil
@@ -18,11 +21,9 @@ from viewer import (BELOW_FRAME_RATE, LOADED_TEXT, NOT_LOADED_TEXT, Console, Scr
                     stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
-DIFFERENT = 24        # a channel difference that filtering and edge rules leave below, on most pixels
-MEASURED = 0.0        # the largest share of such pixels measured between the two, over every view
-BOUND = 0.01          # the share that fails the test
-GRASS = "0.850000;0.950000;0.800000;1.000000;;"
-LESS_GREEN_GRASS = "0.850000;0.855000;0.800000;1.000000;;"
+DETAIL_TEXTURE = "objektumok/haz/Detail.bmp"
+DIFFERENT = 8         # a channel difference that texture filtering's rounding stays below
+BOUND = 0.005         # the share of such pixels that fails the test
 
 
 def largest_differences(a, b):
@@ -32,11 +33,10 @@ def largest_differences(a, b):
             for i in range(0, len(a.rgb), 3)]
 
 
-def different_share(a, b, different=None):
-    """The share of pixels in which some channel differs by more than `different` (DIFFERENT)."""
-    different = DIFFERENT if different is None else different
+def different_share(a, b):
+    """The share of pixels in which some channel differs by more than DIFFERENT."""
     differences = largest_differences(a, b)
-    return sum(1 for d in differences if d > different) / len(differences)
+    return sum(1 for d in differences if d > DIFFERENT) / len(differences)
 
 
 def difference_image(a, b):
@@ -94,26 +94,18 @@ class ImplementationsAgree(unittest.TestCase):
         dxvk = self.dxvk_views(stage_scene(test=self))
         for view, ours in self.wined3d.items():
             share = different_share(ours, dxvk[view])
-            differences = largest_differences(ours, dxvk[view])
-            spread = ", ".join(f"{sum(1 for d in differences if d > t) / len(differences):.3%} over {t}"
-                               for t in (1, 2, 4, 8, 16, 32))
-            print(f"{view}: {share:.4%} of pixels differ by more than {DIFFERENT}; {spread}; largest {max(differences)}")
+            largest = max(largest_differences(ours, dxvk[view]))
+            print(f"{view}: {share:.3%} of pixels differ by more than {DIFFERENT}, the most by {largest}")
             if share > BOUND:
                 folder = save_pair(view, ours, dxvk[view])
                 self.fail(f"{view}: {share:.2%} of pixels differ by more than {DIFFERENT} (bound {BOUND:.0%});"
                           f" the pictures are in {folder}")
 
-    def test_a_grass_material_less_green_on_one_side_is_seen(self):
-        workdir = stage_scene(test=self)
-        scene = workdir / "objektumok" / "haz" / "map02.x"
-        text = scene.read_bytes()
-        self.assertIn(GRASS.encode(), text)
-        scene.write_bytes(text.replace(GRASS.encode(), LESS_GREEN_GRASS.encode()))
-        dxvk = self.dxvk_views(workdir)
-        differences = largest_differences(self.wined3d["start-up"], dxvk["start-up"])
-        print("less green grass:", ", ".join(f"{sum(1 for d in differences if d > t) / len(differences):.3%} over {t}"
-                                             for t in (1, 2, 4, 8, 16, 32)))
-        self.assertGreater(different_share(self.wined3d["start-up"], dxvk["start-up"]), BOUND)
+    def test_the_scene_without_its_detail_texture_on_one_side_is_seen(self):
+        dxvk = self.dxvk_views(stage_scene(without=[DETAIL_TEXTURE], test=self))
+        share = different_share(self.wined3d["start-up"], dxvk["start-up"])
+        print(f"start-up without the detail texture on DXVK: {share:.3%} of pixels differ by more than {DIFFERENT}")
+        self.assertGreater(share, BOUND)
 
 
 if __name__ == "__main__":
