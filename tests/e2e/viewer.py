@@ -275,9 +275,14 @@ class Viewer:
         of its own), or every message box with this caption, which answers as its OK button
         does. No key is pressed, so none is left held for the viewer or the next program."""
         arguments = [caption] if caption else []
-        return subprocess.run([str(WINE_RUN), str(close_window_exe()), *arguments], env=self.env,
-                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
+        # Under Wine 10 a helper's start has been seen to hang for good while a box was up: one
+        # that hangs counts as a request not taken, and the caller may ask again.
+        try:
+            return subprocess.run([str(WINE_RUN), str(close_window_exe()), *arguments], env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=15).returncode == 0
+        except subprocess.TimeoutExpired:
+            return False
 
     # Windows
 
@@ -357,7 +362,7 @@ class Viewer:
         """A box can come up a while after the key that caused it."""
         return self.wait_for_window(caption, timeout)
 
-    def close_message_box(self, caption, timeout=20):
+    def close_message_box(self, caption, timeout=40):
         """Closes the box with this caption and waits until it is gone. A box that has only just
         come up may not have taken the request yet: it is asked again every few seconds."""
         def closed():
