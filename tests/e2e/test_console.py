@@ -1,12 +1,49 @@
 """The console and HUD as a user sees them: the frame rate, typing, loading models, quitting."""
 
+import struct
 import unittest
+import zlib
 
-from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, NOT_LOADED_TEXT, Console, Viewer,
-                    console_line, differs, stage_scene)
+from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION, NOT_LOADED_TEXT,
+                    Console, Viewer, console_line, differs, stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
 MISSING = r"objektumok\nincs.x"
+BROKEN = "objektumok\\hibas\\"
+
+
+def write_broken_files(workdir):
+    """Writes one file of each kind that used to take the viewer down inside the platform's own
+    loaders, and returns the models whose mesh must be refused and those whose texture must be."""
+    folder = workdir / "objektumok" / "hibas"
+    folder.mkdir()
+    cube = (workdir / "objektumok" / "kocka" / "kocka_00.x").read_bytes()
+    body = cube[len(b"xof 0303txt 0032"):]
+    packer = zlib.compressobj(wbits=-zlib.MAX_WBITS)
+    packed = packer.compress(body) + packer.flush()
+    meshes = {
+        # A text file whose header says it is compressed.
+        "tzip.x": b"xof 0303tzip0032" + body,
+        # One chunk that unpacks to a byte more than it states.
+        "blokk.x": b"xof 0303tzip0032" + struct.pack("<IHH", 16 + len(body), len(body) - 1, 2 + len(packed))
+                   + b"CK" + packed,
+        # A binary name longer than the file.
+        "nev.x": b"xof 0303bin 0032" + struct.pack("<HI", 1, 0x10000) + b"Mesh",
+    }
+    images = {
+        # 65536 pixels on a side, and eight bytes of them.
+        "nagy.bmp": struct.pack("<2sIHHI", b"BM", 62, 0, 0, 54)
+                    + struct.pack("<IiiHHIIiiII", 40, 65536, 65536, 1, 24, 0, 0, 0, 0, 0, 0) + bytes(8),
+        # 16384 pixels on a side in 32-bit RGBA, and sixteen bytes of them.
+        "nagy.dds": b"DDS " + struct.pack("<7I44x8I", 124, 0x1007, 16384, 16384, 0, 0, 0,
+                                          32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000)
+                    + struct.pack("<I16x", 0x1000) + bytes(16),
+    }
+    for name, data in {**meshes, **images}.items():
+        (folder / name).write_bytes(data)
+    for image in images:
+        (folder / (image.replace(".", "_") + ".x")).write_bytes(cube.replace(b'"kocka.bmp"', f'"{image}"'.encode()))
+    return [BROKEN + name for name in meshes], [BROKEN + image.replace(".", "_") + ".x" for image in images]
 
 
 class ConsoleTest(unittest.TestCase):
@@ -46,6 +83,23 @@ class ConsoleTest(unittest.TestCase):
         self.viewer.wait_for_message_box(MISSING_MESH_CAPTION)
         self.viewer.close_message_box(MISSING_MESH_CAPTION)
         self.console.wait_for_line(1, MISSING + NOT_LOADED_TEXT, [MISSING + LOADED_TEXT])
+
+    def test_broken_files_are_refused_with_their_box_and_the_viewer_stays_up(self):
+        refused, textured = write_broken_files(self.viewer.workdir)
+        for model in refused:
+            with self.subTest(model=model):
+                self.console.run("#load x " + model)
+                self.viewer.wait_for_message_box(MISSING_MESH_CAPTION)
+                self.viewer.close_message_box(MISSING_MESH_CAPTION)
+                self.console.wait_for_line(1, model + NOT_LOADED_TEXT, [model + LOADED_TEXT])
+        for model in textured:
+            with self.subTest(model=model):
+                self.console.run("#load x " + model)
+                self.viewer.wait_for_message_box(MISSING_TEXTURE_CAPTION)
+                self.viewer.close_message_box(MISSING_TEXTURE_CAPTION)
+                self.console.wait_for_line(1, model + LOADED_TEXT, [model + NOT_LOADED_TEXT])
+        self.viewer.hold_key(self.window, "Escape")
+        self.assertEqual(self.viewer.wait_exit(timeout=20), 0)
 
     def test_a_line_that_is_no_command_is_answered_and_kept_above_it(self):
         self.console.run("#load y kocka")

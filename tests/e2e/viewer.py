@@ -21,6 +21,7 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768   # each test's virtual display
 BELOW_FRAME_RATE = (0, 40, None, None)   # all of the picture but the changing read-out
 FRAME_RATE_TEXT = (0, 0, 150, 30)
 MISSING_MESH_CAPTION = "Nem találom az x filet!"
+MISSING_TEXTURE_CAPTION = "Nincs meg a textúra file! :("
 LOADED_TEXT = " nevű modell sikeresen betöltve."
 NOT_LOADED_TEXT = " nevű modell nem létezik, hibás, vagy egyéb okból nem tölthető be!!"
 
