@@ -16,13 +16,13 @@ import statistics
 import sys
 import time
 
-from viewer import LOADED_TEXT, MISSING_MESH_CAPTION, NOT_LOADED_TEXT, Console, Viewer, stage_scene
+from viewer import (LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION, NOT_LOADED_TEXT, Console, Viewer,
+                    stage_scene)
 
 KEYS = ["w", "a", "s", "d", "space", "Control_L", "Shift_L", "q", "e", "v"]
 MODELS = [r"objektumok\kocka\kocka_00.x", r"objektumok\torony\torony.x", r"objektumok\fa\fa.x",
           r"objektumok\kerites\kerites.x", r"objektumok\nincs\nincs.x"]
 MISSING_MODELS = {r"objektumok\nincs\nincs.x"}
-MISSING_TEXTURE_CAPTION = "Nincs meg a textúra file! :("
 OUTCOMES = [model + text for model in MODELS for text in (LOADED_TEXT, NOT_LOADED_TEXT)]
 REQUIRED_SHARE = 0.95
 # Every model is loaded twice before the soak, so that the registry is full and every later
