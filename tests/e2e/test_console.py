@@ -41,9 +41,10 @@ def write_broken_files(workdir):
     }
     for name, data in {**meshes, **images}.items():
         (folder / name).write_bytes(data)
-    for image in images:
-        (folder / (image.replace(".", "_") + ".x")).write_bytes(cube.replace(b'"kocka.bmp"', f'"{image}"'.encode()))
-    return [BROKEN + name for name in meshes], [BROKEN + image.replace(".", "_") + ".x" for image in images]
+    textured = {image.replace(".", "_") + ".x": image for image in images}
+    for model, image in textured.items():
+        (folder / model).write_bytes(cube.replace(b'"kocka.bmp"', f'"{image}"'.encode()))
+    return [BROKEN + name for name in meshes], [BROKEN + model for model in textured]
 
 
 class ConsoleTest(unittest.TestCase):
