@@ -18,6 +18,16 @@ ROOT = str(REPO / "build" / f"debian-{RELEASE}")
 LEAVES_PROCESSES = "sleep 600 | cat & sleep 600 & echo ready inside; wait"
 
 
+def end_with_term(run):
+    """Ends a run that outlived the test through its own cleanup, not around it as SIGKILL would."""
+    if run.poll() is None:
+        run.terminate()
+        try:
+            run.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            run.kill()
+
+
 def mounts_under(root):
     with open("/proc/self/mountinfo") as mountinfo:
         # The mount point is the fifth field, with a space written as \040.
@@ -41,16 +51,19 @@ class InterruptedRun(unittest.TestCase):
         run = subprocess.Popen([str(script), RELEASE, "bash", "-c", LEAVES_PROCESSES], stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.addCleanup(run.stdout.close)
-        self.addCleanup(run.kill)
+        self.addCleanup(end_with_term, run)
         # Whatever a failed clean-up left inside holds the pipe that the reader below waits on.
         self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in processes_inside(ROOT)])
         lines = queue.Queue()
-        threading.Thread(target=lambda: [lines.put(line) for line in run.stdout], daemon=True).start()
+        threading.Thread(target=lambda: [lines.put(line) for line in run.stdout] + [lines.put("")],
+                         daemon=True).start()
         seen = []
         while not seen or seen[-1].strip() != "ready inside":
             try:
                 seen.append(lines.get(timeout=300))   # the first run makes the chroot
             except queue.Empty:
+                seen.append("")
+            if not seen[-1]:
                 self.fail(f"the command inside never started; the script said: {''.join(seen)}")
         return run
 
@@ -78,4 +91,8 @@ class InterruptedRun(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    # A job started in the background without job control inherits SIGINT ignored, and a script
+    # that starts with a signal ignored can't trap it: give the script SIGINT as a terminal would.
+    if signal.getsignal(signal.SIGINT) == signal.SIG_IGN:
+        signal.signal(signal.SIGINT, signal.default_int_handler)
     unittest.main()
