@@ -55,16 +55,21 @@ class InterruptedRun(unittest.TestCase):
         # Whatever a failed clean-up left inside holds the pipe that the reader below waits on.
         self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in processes_inside(ROOT)])
         lines = queue.Queue()
-        threading.Thread(target=lambda: [lines.put(line) for line in run.stdout] + [lines.put("")],
-                         daemon=True).start()
+
+        def read_until_end():
+            for line in run.stdout:
+                lines.put(line)
+            lines.put("")   # the script has ended
+        threading.Thread(target=read_until_end, daemon=True).start()
         seen = []
         while not seen or seen[-1].strip() != "ready inside":
             try:
-                seen.append(lines.get(timeout=300))   # the first run makes the chroot
+                line = lines.get(timeout=300)   # the first run makes the chroot
             except queue.Empty:
-                seen.append("")
-            if not seen[-1]:
+                line = ""
+            if not line:
                 self.fail(f"the command inside never started; the script said: {''.join(seen)}")
+            seen.append(line)
         return run
 
     def check_interrupt(self, signal_number, script=REPO / "scripts" / "test-on-debian.sh"):
