@@ -322,9 +322,10 @@ class Viewer:
 
     def focus(self, window):
         """Gives `window` the keyboard focus, unless it has it. Wine answers a change of focus by
-        grabbing the pointer anew for the acquired mouse, and a wheel step or click sent while it
-        does reaches no window (seen as a wheel step missing from DirectInput's raw input): after
-        a change, give it a moment."""
+        releasing the pointer grab it holds for the acquired mouse. A click or wheel step that the
+        X server still sends to the grab window after Wine has let go of it is dropped, and never
+        reaches DirectInput. --sync waits for the X server only: after a change, give Wine a
+        moment to handle it."""
         if self.xdotool("getwindowfocus").strip() == str(window):
             return
         self.xdotool("windowfocus", "--sync", window)
