@@ -271,6 +271,30 @@ class Viewer:
     def wait_exit(self, timeout=20):
         return self.process.wait(timeout=timeout)
 
+    def wait_until(self, condition, timeout, what, interval=0.2, on_timeout=None):
+        """wait_until for what only the running viewer can bring: gives up at once when the viewer
+        has ended, and either error ends with the end of the viewer's output (Wine's, DXVK's), which
+        goes with the working directory. `on_timeout` may add to a timeout's error."""
+        def met():
+            if self.process.poll() is not None:
+                raise RuntimeError(f"the viewer ended, exit code {self.process.returncode}, before {what}"
+                                   f"{self.output_end()}")
+            return condition()
+        try:
+            return wait_until(met, timeout, what, interval)
+        except TimeoutError as error:
+            extra = on_timeout() if on_timeout else ""
+            raise TimeoutError(f"{error}{extra}{self.output_end()}") from None
+
+    def output_end(self, lines=15):
+        try:
+            output = self.log_path.read_text(errors="replace").splitlines()[-lines:]
+        except OSError:
+            output = []
+        if not output:
+            return "; the viewer printed nothing"
+        return "; the viewer's output ends:\n" + "\n".join("    " + line for line in output)
+
     def close_window(self, caption=None):
         """Asks a window to close as the system would: the main window (which has no close box
         of its own), or every message box with this caption, which answers as its OK button
@@ -299,7 +323,7 @@ class Viewer:
         return next((i for i in ids if self.window_title(i) == title), None)
 
     def wait_for_window(self, title=WINDOW_TITLE, timeout=60):
-        return wait_until(lambda: self.find_window(title), timeout, f"window {title!r}")
+        return self.wait_until(lambda: self.find_window(title), timeout, f"window {title!r}")
 
     def window_rects(self):
         """Where Windows puts the main window: {"window": (left, top, right, bottom), "client": ...}
@@ -395,7 +419,7 @@ class Viewer:
         def still():
             shots.append(self.screenshot(window))
             return shots[-1] if not differs(shots[-2], shots[-1], region, at_least=1) else None
-        return wait_until(still, timeout, "the view to stand still", interval=0.3)
+        return self.wait_until(still, timeout, "the view to stand still", interval=0.3)
 
     def wait_for_picture(self, window, condition, timeout=30, what="the picture"):
         """The first screenshot that meets `condition`. When none does in time, the last one is
@@ -405,16 +429,16 @@ class Viewer:
         def met():
             shots[:] = [self.screenshot(window)]
             return shots[0] if condition(shots[0]) else None
-        try:
-            return wait_until(met, timeout, what, interval=0.5)
-        except TimeoutError as timeout_error:
+
+        def keep_last():
             if not shots:
-                raise
+                return ""
             folder = Path(os.environ.get("VIEWER_LOG_DIR", build_dir() / "e2e-timeouts"))
             folder.mkdir(parents=True, exist_ok=True)
             kept = folder / f"timeout-{time.time_ns()}.png"
             shots[0].save(kept)
-            raise TimeoutError(f"{timeout_error}; the last picture is {kept}") from None
+            return f"; the last picture is {kept}"
+        return self.wait_until(met, timeout, what, interval=0.5, on_timeout=keep_last)
 
 
 def stage_scene(without=(), test=None):
@@ -517,4 +541,5 @@ class Console:
             text = self.read_line(index, characters=max(map(len, [expected, *others])))
             nearest = max([expected, *others], key=lambda candidate: similarity(text, candidate))
             return text if nearest == expected and similarity(text, expected) >= 0.7 else None
-        return wait_until(read_as_expected, timeout, f"{expected!r} on console line {index}", interval=0.3)
+        return self.viewer.wait_until(read_as_expected, timeout, f"{expected!r} on console line {index}",
+                                      interval=0.3)
