@@ -17,6 +17,20 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}
 # DXVK goes only into the project's prefixes named for it, never into a user's own, and such a
 # prefix is never used for Wine's own Direct3D 9.
 prefix_path=$(realpath -m "$WINEPREFIX")
+log_dir=
+xvfb_pid=
+# What the run made goes on every way out: a signal waits for the program, then ends the run.
+finish() {
+    [ -z "$log_dir" ] || rm -rf "$log_dir"
+    if [ -n "$xvfb_pid" ]; then
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null   # gone before the next program starts
+        kill "$xvfb_pid" 2>/dev/null
+    fi
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if [ "$d3d9_choice" = dxvk ]; then
     case $prefix_path in
     "$(realpath "$repo")"/*-dxvk) ;;
@@ -57,7 +71,6 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     fi
 ) 9>"$WINEPREFIX.lock"
 
-xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then
     display_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
@@ -91,12 +104,5 @@ if [ "$d3d9_choice" = dxvk ]; then
         echo "$0: PELGRAV_D3D9=dxvk, but DXVK's log shows no DXVK: it never drew" >&2
         status=3
     fi
-    rm -rf "$log_dir"
-fi
-
-if [ -n "$xvfb_pid" ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null   # gone before the next program starts
-    kill "$xvfb_pid" 2>/dev/null
 fi
 exit $status
