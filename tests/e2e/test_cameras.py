@@ -2,10 +2,10 @@
 
 import unittest
 
-from viewer import BELOW_FRAME_RATE, Viewer, differs, stage_scene
+from viewer import BELOW_FRAME_RATE, Viewer, ViewerTestCase, differs, stage_scene
 
 
-class Cameras(unittest.TestCase):
+class Cameras(ViewerTestCase):
     def setUp(self):
         self.viewer = Viewer.started_for(self, stage_scene(test=self))
         self.window = self.viewer.wait_for_window()

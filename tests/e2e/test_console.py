@@ -5,7 +5,7 @@ import unittest
 import zlib
 
 from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION, NOT_LOADED_TEXT,
-                    Console, Viewer, console_line, differs, stage_scene)
+                    Console, Viewer, ViewerTestCase, console_line, differs, stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
 MISSING = r"objektumok\nincs.x"
@@ -47,7 +47,7 @@ def write_broken_files(workdir):
     return [BROKEN + name for name in meshes], [BROKEN + model for model in textured]
 
 
-class ConsoleTest(unittest.TestCase):
+class ConsoleTest(ViewerTestCase):
     def setUp(self):
         self.viewer = Viewer.started_for(self, stage_scene(test=self))
         self.window = self.viewer.wait_for_window()

@@ -8,7 +8,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from viewer import WINE_RUN, Viewer, build_dir
+from viewer import WINE_RUN, Viewer, ViewerTestCase, build_dir
 
 CRASH_LINE = "crash_guard: the program crashed"
 # Long enough for Wine to start from cold; a crash that hangs would take far longer.
@@ -27,7 +27,7 @@ def run_fault(*arguments, dll_overrides=None):
                           capture_output=True, text=True, timeout=SECONDS_TO_END, env=env)
 
 
-class Crash(unittest.TestCase):
+class Crash(ViewerTestCase):
     def check_runner(self, *arguments):
         run = run_fault(*arguments)
         self.assertNotEqual(run.returncode, 0, run.stderr)

@@ -19,8 +19,8 @@ import shutil
 import unittest
 from pathlib import Path
 
-from viewer import (BELOW_FRAME_RATE, LOADED_TEXT, NOT_LOADED_TEXT, Console, Screenshot, Viewer, build_dir, differs,
-                    stage_scene)
+from viewer import (BELOW_FRAME_RATE, LOADED_TEXT, NOT_LOADED_TEXT, Console, Screenshot, Viewer, ViewerTestCase,
+                    build_dir, differs, stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
 GRASS = b"0.850000;0.950000;0.800000;1.000000;;"   # the start-up scene's grass material
@@ -80,7 +80,7 @@ def save_pair(view, ours, theirs):
     return folder
 
 
-class ImplementationsAgree(unittest.TestCase):
+class ImplementationsAgree(ViewerTestCase):
     @classmethod
     def setUpClass(cls):
         workdir = stage_scene()

@@ -11,7 +11,7 @@ import unittest
 import zipfile
 from pathlib import Path
 
-from viewer import REPO, Viewer, build_dir, looks_green
+from viewer import REPO, Viewer, ViewerTestCase, build_dir, looks_green
 
 VERSION = os.environ.get("VIEWER_VERSION", "")
 OBJDUMP = os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump")
@@ -19,7 +19,7 @@ WINDRES = os.environ.get("WINDRES", "x86_64-w64-mingw32-windres")
 TOP = f"pelgrav-{VERSION}-win64"
 
 
-class Release(unittest.TestCase):
+class Release(ViewerTestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="viewer-release-"))

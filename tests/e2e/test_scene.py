@@ -3,7 +3,7 @@
 import re
 import unittest
 
-from viewer import (MISSING_MESH_CAPTION, SKY, Viewer, looks_green, near, stage_scene,
+from viewer import (MISSING_MESH_CAPTION, SKY, Viewer, ViewerTestCase, looks_green, near, stage_scene,
                     wait_until_or_none)
 
 GROUND = (0.5, 0.88)   # where the start-up view shows the ground, as fractions of the picture
@@ -14,7 +14,7 @@ def looks_red(color):
     return r > g + 40 and r > b + 40
 
 
-class StartupScene(unittest.TestCase):
+class StartupScene(ViewerTestCase):
     def test_ground_buildings_and_sky_stand_where_the_start_up_view_puts_them(self):
         viewer = Viewer.started_for(self, stage_scene(test=self))
         window = viewer.wait_for_window()
@@ -30,7 +30,7 @@ class StartupScene(unittest.TestCase):
         self.assertTrue(near(shot.at(0.5, 0.13), SKY))
 
 
-class MissingStartupScene(unittest.TestCase):
+class MissingStartupScene(ViewerTestCase):
     def test_the_loader_names_the_missing_file_and_the_viewer_runs_on_with_sky_only(self):
         viewer = Viewer.started_for(self, stage_scene(without=["objektumok/haz/map02.x"], test=self))
         box = viewer.wait_for_message_box(MISSING_MESH_CAPTION)

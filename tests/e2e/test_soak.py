@@ -4,9 +4,10 @@ memory stays flat."""
 import unittest
 
 import soak
+from viewer import ViewerTestCase
 
 
-class ShortSoak(unittest.TestCase):
+class ShortSoak(ViewerTestCase):
     def test_a_minute_of_random_use_shows_every_outcome_and_leaves_the_memory_flat(self):
         summary = soak.run(seconds=60, seed=7)
         self.assertEqual(soak.failures(summary), [], summary)

@@ -2,10 +2,10 @@
 
 import unittest
 
-from viewer import SKY, WINDOW_TITLE, Viewer, near, stage_scene
+from viewer import SKY, WINDOW_TITLE, Viewer, ViewerTestCase, near, stage_scene
 
 
-class MainWindow(unittest.TestCase):
+class MainWindow(ViewerTestCase):
     def setUp(self):
         self.viewer = Viewer.started_for(self, stage_scene(test=self))
         self.window = self.viewer.wait_for_window()
