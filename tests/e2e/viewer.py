@@ -71,8 +71,8 @@ def wait_until_or_none(condition, timeout, interval=0.2):
 
 class WineServerSpun(TimeoutError):
     """Wine's server spun on a core while the viewer waited on it. Wine 10's has been seen to, about
-    once in a hundred start-ups that close a box on DXVK, and for good: every process of the run
-    then waits on it, the viewer in the middle of a window call."""
+    once in a hundred start-ups that close a box, with either Direct3D 9, and for good: every
+    process of the run then waits on it, the viewer in the middle of a window call."""
 
 
 class ViewerTestCase(unittest.TestCase):
