@@ -88,6 +88,15 @@ own_folder root
 cp --remove-destination /etc/resolv.conf "$root/etc/resolv.conf"   # a link there is replaced, not followed
 
 mounted=()
+# Whether a process runs inside the chroot. One whose first thread has ended shows no root of its
+# own while its other threads run on (a Wine program whose server has gone): ask its threads too.
+runs_inside() {
+    local task
+    for task in "$1" "$1"/task/[0-9]*; do
+        [ "$(readlink "$task/root" 2>/dev/null)" = "$root" ] && return 0
+    done
+    return 1
+}
 kill_inside() {
     local round process found
     # Whatever the run left inside (Wine's server, a virtual display) keeps /dev busy. A process
@@ -95,7 +104,7 @@ kill_inside() {
     for round in $(seq 20); do
         found=
         for process in /proc/[0-9]*; do
-            [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] || continue
+            runs_inside "$process" || continue
             found=yes
             kill -9 "${process#/proc/}" 2>/dev/null
         done

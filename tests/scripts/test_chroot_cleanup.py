@@ -36,13 +36,21 @@ def mounts_under(root):
 
 
 def processes_inside(root):
+    """Processes whose root is the chroot, asked of each thread: a process whose first thread has
+    ended shows no root of its own while its other threads run on."""
     found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            if os.readlink(f"/proc/{pid}/root") == root:
-                found.append(int(pid))
+            tasks = os.listdir(f"/proc/{pid}/task")
         except OSError:
-            pass   # ended meanwhile
+            continue   # ended meanwhile
+        for task in tasks:
+            try:
+                if os.readlink(f"/proc/{pid}/task/{task}/root") == root:
+                    found.append(int(pid))
+                    break
+            except OSError:
+                pass   # ended meanwhile, or the thread that has ended
     return found
 
 
