@@ -24,7 +24,7 @@ class Cameras(ViewerTestCase):
         self.assertPictureChanged("W did not move the view")
 
     def test_mouse_motion_turns_the_view(self):
-        self.viewer.move_mouse(150, 0)
+        self.viewer.move_mouse(150, 0, parts=5)
         self.assertPictureChanged("the mouse did not turn the view")
 
     def test_the_wheel_moves_the_eye(self):
