@@ -7,6 +7,11 @@
 #include <d3dx9.h>
 #include <dinput.h>
 
+#include <string>
+
+// The largest file read: D3DX takes sizes in 32 bits, and its readers count some in signed ones.
+constexpr DWORD kLargestFile = 0x7FFFFFFF;
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -31,16 +36,29 @@ public:
     virtual DWORD timeGetTime() = 0;
     virtual void sleep(DWORD milliseconds) = 0;
 
+    // Files: the whole of a disk file, read once, in `bytes`. False, with `bytes` empty, for
+    // anything else: a missing or locked file, a folder, a device, a pipe, a size that can't be
+    // told or is past kLargestFile, a file that shrinks or grows while it is read.
+    virtual bool readFile(LPCSTR fileName, std::string& bytes) = 0;
+
     // Direct3D, D3DX and DirectInput creation
     virtual IDirect3D9* direct3DCreate9(UINT sdkVersion) = 0;
     virtual HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
                                        void** directInput, IUnknown* outer) = 0;
-    virtual HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                                  ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                                  ID3DXBuffer** effectInstances, DWORD* materialCount,
-                                  ID3DXMesh** mesh) = 0;
-    virtual HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                          IDirect3DTexture9** texture) = 0;
+    // D3DX reads models and textures from bytes the viewer has read and checked: the by-name
+    // loaders would open the file again, after the check.
+    virtual HRESULT loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                          IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                          ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                          DWORD* materialCount, ID3DXMesh** mesh) = 0;
+    virtual HRESULT createTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data,
+                                                    UINT size, UINT width, UINT height,
+                                                    UINT mipLevels, DWORD usage,
+                                                    D3DFORMAT format, D3DPOOL pool,
+                                                    DWORD filter, DWORD mipFilter,
+                                                    D3DCOLOR colorKey, D3DXIMAGE_INFO* info,
+                                                    PALETTEENTRY* palette,
+                                                    IDirect3DTexture9** texture) = 0;
     virtual HRESULT createFont(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
                                UINT mipLevels, BOOL italic, DWORD charSet, DWORD precision,
                                DWORD quality, DWORD pitchAndFamily, LPCSTR faceName,
@@ -49,6 +67,9 @@ public:
 
 // The binding in force: the real functions unless a test has put a fake in their place.
 Platform& platform();
+
+// The real functions, whatever binding is in force: for fakes that pass some calls on.
+Platform& realFunctions();
 
 // Puts `binding` in force; null puts the real functions back.
 void setPlatform(Platform* binding);

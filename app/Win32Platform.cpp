@@ -1,9 +1,48 @@
-// The production binding of the platform interface: a thin pass-through to the real functions.
+// The production binding of the platform interface: a thin pass-through to the real functions,
+// and the one reader of the files the viewer loads.
 #include "app/Platform.h"
 
 #include <mmsystem.h>
 
+#include <string>
+
 namespace {
+
+// Opens a file as D3DX's by-name loaders do: the name turned from the ANSI code page to wide
+// characters, where no length limit applies to it, and others free to read the file meanwhile
+// but not to write it.
+HANDLE openForReading(LPCSTR fileName)
+{
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, nullptr, 0);
+    if (length == 0)
+        return INVALID_HANDLE_VALUE;
+    std::wstring wideName(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, wideName.data(), length);
+    return ::CreateFileW(wideName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The whole of an open disk file. Its size is told before the read and checked after it, so
+// that a file that changes meanwhile is refused rather than read in part.
+bool readOpenFile(HANDLE file, std::string& bytes)
+{
+    // A console, a serial port or a pipe could keep the read waiting for ever.
+    LARGE_INTEGER size;
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size) ||
+        size.QuadPart < 0 || size.QuadPart > kLargestFile)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    for (size_t done = 0; done < bytes.size();) {
+        DWORD read = 0;
+        if (!::ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
+                        nullptr) || read == 0)
+            return false;   // it shrank
+        done += read;
+    }
+    char beyond;
+    DWORD readBeyond = 0;
+    return ::ReadFile(file, &beyond, 1, &readBeyond, nullptr) && readBeyond == 0;   // or it grew
+}
 
 class Win32Platform final : public Platform {
 public:
@@ -50,6 +89,18 @@ public:
     }
     DWORD timeGetTime() override { return ::timeGetTime(); }
     void sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
+    bool readFile(LPCSTR fileName, std::string& bytes) override
+    {
+        bytes.clear();
+        const HANDLE file = openForReading(fileName);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        const bool read = readOpenFile(file, bytes);
+        ::CloseHandle(file);
+        if (!read)
+            std::string().swap(bytes);
+        return read;
+    }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return ::Direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
@@ -57,18 +108,24 @@ public:
     {
         return ::DirectInput8Create(instance, version, interfaceId, directInput, outer);
     }
-    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                          ID3DXBuffer** effectInstances, DWORD* materialCount,
-                          ID3DXMesh** mesh) override
+    HRESULT loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                  IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                  ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                  DWORD* materialCount, ID3DXMesh** mesh) override
     {
-        return ::D3DXLoadMeshFromXA(fileName, options, device, adjacency, materials,
-                                    effectInstances, materialCount, mesh);
+        return ::D3DXLoadMeshFromXInMemory(memory, size, options, device, adjacency, materials,
+                                           effectInstances, materialCount, mesh);
     }
-    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                  IDirect3DTexture9** texture) override
+    HRESULT createTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data, UINT size,
+                                            UINT width, UINT height, UINT mipLevels,
+                                            DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                            D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                            IDirect3DTexture9** texture) override
     {
-        return ::D3DXCreateTextureFromFileA(device, fileName, texture);
+        return ::D3DXCreateTextureFromFileInMemoryEx(device, data, size, width, height,
+                                                     mipLevels, usage, format, pool, filter,
+                                                     mipFilter, colorKey, info, palette, texture);
     }
     HRESULT createFont(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
                        UINT mipLevels, BOOL italic, DWORD charSet, DWORD precision, DWORD quality,
@@ -79,8 +136,8 @@ public:
     }
 };
 
-Win32Platform realFunctions;
-Platform* binding = &realFunctions;
+Win32Platform win32;
+Platform* binding = &win32;
 
 } // namespace
 
@@ -89,7 +146,12 @@ Platform& platform()
     return *binding;
 }
 
+Platform& realFunctions()
+{
+    return win32;
+}
+
 void setPlatform(Platform* newBinding)
 {
-    binding = newBinding ? newBinding : &realFunctions;
+    binding = newBinding ? newBinding : &win32;
 }

@@ -54,6 +54,10 @@ public:
     }
     DWORD timeGetTime() override { return real.timeGetTime(); }
     void sleep(DWORD milliseconds) override { real.sleep(milliseconds); }
+    bool readFile(LPCSTR fileName, std::string& bytes) override
+    {
+        return real.readFile(fileName, bytes);
+    }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return real.direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
@@ -61,18 +65,24 @@ public:
     {
         return real.directInput8Create(instance, version, interfaceId, directInput, outer);
     }
-    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                          ID3DXBuffer** effectInstances, DWORD* materialCount,
-                          ID3DXMesh** mesh) override
+    HRESULT loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                  IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                  ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                  DWORD* materialCount, ID3DXMesh** mesh) override
     {
-        return real.loadMeshFromX(fileName, options, device, adjacency, materials,
-                                  effectInstances, materialCount, mesh);
+        return real.loadMeshFromXInMemory(memory, size, options, device, adjacency, materials,
+                                          effectInstances, materialCount, mesh);
     }
-    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                  IDirect3DTexture9** texture) override
+    HRESULT createTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data, UINT size,
+                                            UINT width, UINT height, UINT mipLevels,
+                                            DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                            D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                            IDirect3DTexture9** texture) override
     {
-        return real.createTextureFromFile(device, fileName, texture);
+        return real.createTextureFromFileInMemoryEx(device, data, size, width, height, mipLevels,
+                                                     usage, format, pool, filter, mipFilter,
+                                                     colorKey, info, palette, texture);
     }
     HRESULT createFont(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
                        UINT mipLevels, BOOL italic, DWORD charSet, DWORD precision, DWORD quality,

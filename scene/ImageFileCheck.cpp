@@ -293,22 +293,17 @@ bool JpegFits(const std::string& bytes)
 
 } // namespace
 
-bool ImageMayBeLoaded(const std::string& path)
+bool ImageMayBeLoaded(const std::string& image)
 {
-    const std::optional<FileStart> start = ReadFileStart(path, kHeaderReadBytes);
-    if (!start)
-        return true;
-    const std::string& header = start->bytes;
-    if (StartsWith(header, "BM"))
-        return BitmapFits(header, start->size);
-    if (StartsWith(header, "DDS "))
-        return DdsFits(header, start->size);
-    if (StartsWith(header, kPngSignature) || StartsWith(header, "\xFF\xD8")) {
-        // Their chunks and segments run through the whole file.
-        const std::optional<std::string> bytes = ReadFileBytes(path);
-        return !bytes || (StartsWith(header, kPngSignature) ? PngFits(*bytes) : JpegFits(*bytes));
-    }
-    if (LooksLikeTarga(header))
-        return TargaFits(header, start->size);
-    return true;
+    if (StartsWith(image, "BM"))
+        return BitmapFits(image, image.size());
+    if (StartsWith(image, "DDS "))
+        return DdsFits(image, image.size());
+    if (StartsWith(image, kPngSignature))
+        return PngFits(image);
+    if (StartsWith(image, "\xFF\xD8"))
+        return JpegFits(image);
+    if (LooksLikeTarga(image))
+        return TargaFits(image, image.size());
+    return false;
 }

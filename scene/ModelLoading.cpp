@@ -1,6 +1,7 @@
 // Loading a model from its .x file: mesh, materials, base and detail textures, detail coordinates.
 #include "scene/Model.h"
 
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -52,13 +53,46 @@ D3DMATERIAL9 withAmbientFromDiffuse(D3DMATERIAL9 material)
     return material;
 }
 
-// A texture from an image that has passed its check; one that fails is refused as D3DX refuses
-// a file it can't read.
-HRESULT createCheckedTexture(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
+// The texture files of one load, each read and checked once however many materials name it:
+// what D3DX makes textures of is what the check saw.
+class TextureFiles {
+public:
+    // A texture made from the file at `path`; a file that can't be read or fails its check is
+    // refused as D3DX refuses a file it can't read.
+    HRESULT createTexture(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
+    {
+        const std::optional<std::string>& bytes = checkedBytes(path);
+        if (!bytes)
+            return D3DXERR_INVALIDDATA;
+        // What D3DXCreateTextureFromFileA passes on for a file it has read.
+        return platform().createTextureFromFileInMemoryEx(
+            g_device, bytes->data(), static_cast<UINT>(bytes->size()), D3DX_DEFAULT, D3DX_DEFAULT,
+            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+            nullptr, nullptr, texture.out());
+    }
+
+private:
+    const std::optional<std::string>& checkedBytes(const std::string& path)
+    {
+        const auto known = files.find(path);
+        if (known != files.end())
+            return known->second;
+        std::string bytes;
+        const bool usable = platform().readFile(path.c_str(), bytes) && ImageMayBeLoaded(bytes);
+        return files[path] = usable ? std::optional(std::move(bytes)) : std::nullopt;
+    }
+
+    std::map<std::string, std::optional<std::string>> files;
+};
+
+// The bytes the mesh loader is to parse, or nothing when the file can't be read or fails its
+// check.
+std::optional<std::string> meshBytes(const std::string& fileName)
 {
-    if (!ImageMayBeLoaded(path))
-        return D3DXERR_INVALIDDATA;
-    return platform().createTextureFromFile(g_device, path.c_str(), texture.out());
+    std::string bytes;
+    if (!platform().readFile(fileName.c_str(), bytes))
+        return std::nullopt;
+    return XFileForLoader(std::move(bytes));
 }
 
 } // namespace
@@ -67,17 +101,17 @@ HRESULT Model::load()
 {
     // A second load replaces what the first one read; nothing of it may linger.
     releaseResources();
-    if (!XFileMayBeLoaded(fileName)) {
-        showMessage(fileName.c_str(), kMissingMeshCaption);
-        return E_FAIL;
-    }
+    std::optional<std::string> bytes = meshBytes(fileName);
     ComPtr<ID3DXBuffer> materialBuffer;
     ComPtr<ID3DXMesh> loadedMesh;
     // Read into a local so that a file that can't be read leaves this model fresh.
     DWORD loadedMaterialCount = 0;
-    const HRESULT result = platform().loadMeshFromX(fileName.c_str(), D3DXMESH_MANAGED, g_device,
-                                                    nullptr, materialBuffer.out(), nullptr,
-                                                    &loadedMaterialCount, loadedMesh.out());
+    const HRESULT result = bytes ? platform().loadMeshFromXInMemory(
+                                       bytes->data(), static_cast<DWORD>(bytes->size()),
+                                       D3DXMESH_MANAGED, g_device, nullptr, materialBuffer.out(),
+                                       nullptr, &loadedMaterialCount, loadedMesh.out())
+                                 : E_FAIL;
+    bytes.reset();   // the mesh holds what it needs; the textures may need the room
     // A loader that reports success without a mesh has read nothing either.
     if (FAILED(result) || !loadedMesh) {
         showMessage(fileName.c_str(), kMissingMeshCaption);
@@ -97,8 +131,7 @@ HRESULT Model::load()
     const auto* fileMaterials = materialBuffer
         ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
         : nullptr;
-    // One detail texture file serves every material: its check runs once a load.
-    std::optional<bool> detailMayBeLoaded;
+    TextureFiles textureFiles;
     for (DWORD i = 0; fileMaterials && i < materialCount; ++i) {
         materials[i] = withAmbientFromDiffuse(fileMaterials[i].MatD3D);
         const char* textureName = fileMaterials[i].pTextureFilename;
@@ -107,13 +140,10 @@ HRESULT Model::load()
 
         // Texture names are relative to the .x file's own directory.
         const std::string texturePath = prefix + textureName;
-        if (FAILED(createCheckedTexture(texturePath, textures[i])))
+        if (FAILED(textureFiles.createTexture(texturePath, textures[i])))
             showMessage(texturePath.c_str(), kMissingTextureCaption);
         // Each textured material gets its own detail texture; one that is missing isn't reported.
-        if (!detailMayBeLoaded)
-            detailMayBeLoaded = ImageMayBeLoaded(kDetailTextureFile);
-        if (*detailMayBeLoaded)
-            platform().createTextureFromFile(g_device, kDetailTextureFile, detailTextures[i].out());
+        textureFiles.createTexture(kDetailTextureFile, detailTextures[i]);
     }
 
     // A clone that yields nothing leaves the mesh null; drawing then skips the subsets.

@@ -1,5 +1,5 @@
-// The checks of an .x file before the loader sees it: a compressed file must unpack with zlib,
-// and a binary one, as written or once unpacked, must hold every token it begins.
+// The checks of an .x file before the loader sees it: a compressed file is unpacked here, with
+// zlib, and a binary one, as written or once unpacked, must hold every token it begins.
 #include "scene/XFileCheck.h"
 
 #include <zlib.h>
@@ -13,10 +13,11 @@
 
 namespace {
 
-// "xof 0303" then the format ("txt ", "bin ", or "tzip" and "bzip" when compressed) and the float
-// size ("0032" or "0064"); a compressed file goes on with the size of the whole file unpacked,
-// its 16-byte header included, and then its chunks: the unpacked size and the packed size (two
-// 16-bit words), and the packed bytes, which start with "CK" and go on as raw deflate data.
+// "xof ", the version ("0302" or "0303"), the format ("txt ", "bin ", or "tzip" and "bzip" when
+// compressed) and the float size ("0032" or "0064"); a compressed file goes on with the size of
+// the whole file unpacked, its 16-byte header included, and then its chunks: the unpacked size
+// and the packed size (two 16-bit words), and the packed bytes, which start with "CK" and go on
+// as raw deflate data.
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kFormatOffset = 8;
 constexpr size_t kFloatSizeOffset = 12;
@@ -24,18 +25,31 @@ constexpr size_t kTotalBytes = 4;
 constexpr size_t kChunkHeaderBytes = 4;
 constexpr char kChunkSignature[] = "CK";
 constexpr size_t kSignatureBytes = 2;
-constexpr size_t kHistoryBytes = 32 * 1024;   // deflate looks back no further
+constexpr size_t kLargestChunk = 32 * 1024;
+constexpr size_t kHistoryBytes = 32 * 1024;   // a chunk may refer back this far into the last
+// The loader takes the file's size in 32 bits, and parts of it count in signed ones.
+constexpr uint64_t kLargestUnpacked = 0x7FFFFFFF;
 
-// Unpacks one chunk's deflate data, given the last of what `unpacked` holds as its history:
-// Wine's reader unpacks each chunk on its own, zlib may look back, and neither changes how many
-// bytes come out. Appends exactly `unpackedBytes`, or fails.
-bool InflateChunk(const unsigned char* packed, size_t packedBytes, size_t unpackedBytes, std::string& unpacked)
+bool HeaderIsAnXFile(const std::string& file)
+{
+    if (file.size() < kHeaderBytes || file.compare(0, 4, "xof ") != 0)
+        return false;
+    const std::string version = file.substr(4, 4);
+    const std::string floatSize = file.substr(kFloatSizeOffset, 4);
+    return (version == "0302" || version == "0303") && (floatSize == "0032" || floatSize == "0064");
+}
+
+// Unpacks one chunk's deflate data onto the end of `unpacked`, whose last 32 KiB past the
+// header are the chunk's history. Appends exactly `unpackedBytes`, or fails. Bytes after the
+// final block are left unread, as an inflater leaves them.
+bool InflateChunk(const unsigned char* packed, size_t packedBytes, size_t unpackedBytes,
+                  std::string& unpacked)
 {
     z_stream stream = {};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)   // raw deflate: no zlib header
         return false;
     const size_t start = unpacked.size();
-    const size_t historyBytes = std::min(start, kHistoryBytes);
+    const size_t historyBytes = std::min(start - kHeaderBytes, kHistoryBytes);
     bool inflated = historyBytes == 0 ||
                     inflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(&unpacked[start - historyBytes]),
                                          static_cast<uInt>(historyBytes)) == Z_OK;
@@ -45,44 +59,44 @@ bool InflateChunk(const unsigned char* packed, size_t packedBytes, size_t unpack
     stream.avail_in = static_cast<uInt>(packedBytes);
     stream.next_out = reinterpret_cast<Bytef*>(&unpacked[start]);
     stream.avail_out = static_cast<uInt>(unpackedBytes + 1);
-    if (inflated) {
-        const int result = inflate(&stream, Z_FINISH);
-        inflated = (result == Z_STREAM_END || (result == Z_BUF_ERROR && stream.avail_in == 0)) &&
-                   stream.total_out == unpackedBytes;
-    }
+    // Only the final block ends a chunk: data cut short of it is refused, however much it gave.
+    inflated = inflated && inflate(&stream, Z_FINISH) == Z_STREAM_END &&
+               stream.total_out == unpackedBytes;
     inflateEnd(&stream);
     unpacked.resize(start + unpackedBytes);
     return inflated;
 }
 
-// What follows a compressed file's header, unpacked; nothing when a chunk lies about its sizes
-// or the chunks don't add up to the stated total.
-std::optional<std::string> Unpacked(const std::string& bytes)
+// A compressed file unpacked behind its header, the format named as the plain one; nothing when
+// a chunk lies about its sizes or the chunks don't add up to the stated total. Nothing is set
+// aside for the stated total before the chunks have shown it.
+std::optional<std::string> Unpacked(const std::string& file, const char* plainFormat)
 {
-    if (bytes.size() < kHeaderBytes + kTotalBytes)
+    if (file.size() < kHeaderBytes + kTotalBytes)
         return std::nullopt;
-    const uint64_t statedTotal = ReadLittleEndian(bytes, kHeaderBytes, kTotalBytes);
-    std::string unpacked;
-    // Deflate packs at most about 1032 to 1: no larger total can be true.
-    if (statedTotal <= 1032 * uint64_t(bytes.size()))
-        unpacked.reserve(statedTotal);
+    const uint64_t statedTotal = ReadLittleEndian(file, kHeaderBytes, kTotalBytes);
+    if (statedTotal > kLargestUnpacked)
+        return std::nullopt;
+    std::string unpacked = file.substr(0, kHeaderBytes);
+    unpacked.replace(kFormatOffset, 4, plainFormat);
     size_t at = kHeaderBytes + kTotalBytes;
-    while (at < bytes.size()) {
-        if (bytes.size() - at < kChunkHeaderBytes)
+    while (at < file.size()) {
+        if (file.size() - at < kChunkHeaderBytes)
             return std::nullopt;
-        const size_t unpackedBytes = ReadLittleEndian(bytes, at, 2);
-        const size_t packedBytes = ReadLittleEndian(bytes, at + 2, 2);
+        const size_t unpackedBytes = ReadLittleEndian(file, at, 2);
+        const size_t packedBytes = ReadLittleEndian(file, at + 2, 2);
         at += kChunkHeaderBytes;
-        if (packedBytes < kSignatureBytes || bytes.size() - at < packedBytes ||
-            std::memcmp(bytes.data() + at, kChunkSignature, kSignatureBytes) != 0 ||
-            kHeaderBytes + unpacked.size() + unpackedBytes > statedTotal)
+        if (unpackedBytes > kLargestChunk || packedBytes < kSignatureBytes ||
+            file.size() - at < packedBytes ||
+            std::memcmp(file.data() + at, kChunkSignature, kSignatureBytes) != 0 ||
+            unpacked.size() + unpackedBytes > statedTotal)
             return std::nullopt;
-        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data() + at + kSignatureBytes);
+        const auto* data = reinterpret_cast<const unsigned char*>(file.data() + at + kSignatureBytes);
         if (!InflateChunk(data, packedBytes - kSignatureBytes, unpackedBytes, unpacked))
             return std::nullopt;
         at += packedBytes;
     }
-    if (kHeaderBytes + unpacked.size() != statedTotal)
+    if (unpacked.size() != statedTotal)
         return std::nullopt;
     return unpacked;
 }
@@ -143,21 +157,21 @@ bool BinaryTokensFit(const std::string& body, size_t at, size_t floatBytes)
 
 } // namespace
 
-bool XFileMayBeLoaded(const std::string& path)
+std::optional<std::string> XFileForLoader(std::string file)
 {
-    // The same name the loader opens: the ANSI code page's bytes.
-    const std::optional<FileStart> start = ReadFileStart(path, kHeaderBytes);
-    if (!start || start->bytes.size() != kHeaderBytes)
-        return true;
-    const std::string format = start->bytes.substr(kFormatOffset, 4);
-    if (format != "bin " && format != "tzip" && format != "bzip")
-        return true;
-    const size_t floatBytes = start->bytes.substr(kFloatSizeOffset, 4) == "0064" ? 8 : 4;
-    const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes)
-        return true;
+    if (!HeaderIsAnXFile(file))
+        return std::nullopt;
+    const std::string format = file.substr(kFormatOffset, 4);
+    const size_t floatBytes = file.compare(kFloatSizeOffset, 4, "0064") == 0 ? 8 : 4;
+    if (format == "txt ")
+        return file;
     if (format == "bin ")
-        return BinaryTokensFit(*bytes, kHeaderBytes, floatBytes);
-    const std::optional<std::string> body = Unpacked(*bytes);
-    return body && (format == "tzip" || BinaryTokensFit(*body, 0, floatBytes));
+        return BinaryTokensFit(file, kHeaderBytes, floatBytes) ? std::optional(std::move(file))
+                                                               : std::nullopt;
+    if (format != "tzip" && format != "bzip")
+        return std::nullopt;
+    std::optional<std::string> unpacked = Unpacked(file, format == "tzip" ? "txt " : "bin ");
+    if (unpacked && format == "bzip" && !BinaryTokensFit(*unpacked, kHeaderBytes, floatBytes))
+        return std::nullopt;
+    return unpacked;
 }

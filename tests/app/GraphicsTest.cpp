@@ -33,7 +33,8 @@ const std::vector<std::string> kStartUpCalls = {
     "SetRenderState(7, 1)",
     "SetSamplerState(0, 6, 2)", "SetSamplerState(0, 5, 2)", "SetSamplerState(0, 7, 2)",
     "SetSamplerState(1, 6, 2)", "SetSamplerState(1, 5, 2)", "SetSamplerState(1, 7, 2)",
-    "loadMeshFromX(objektumok\\haz\\map02.x, 544, device, null, ptr, null, ptr, ptr)",
+    "readFile(objektumok\\haz\\map02.x)",
+    "loadMeshFromXInMemory(objektumok\\haz\\map02.x, 544, device, null, ptr, null, ptr, ptr)",
 };
 
 std::vector<std::string> firstCalls(size_t count)
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
         NonFatalFailure{"FontCreation", [](FakePlatform& fakes) { fakes.fontResult = E_FAIL; }},
         NonFatalFailure{"StartUpSceneMissing",
                         [](FakePlatform& fakes) {
-                            fakes.missingFiles.insert(kStartupSceneFile);
+                            fakes.refusedFiles.insert(kStartupSceneFile);
                         }}),
     [](const testing::TestParamInfo<NonFatalFailure>& info) { return info.param.name; });
 

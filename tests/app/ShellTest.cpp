@@ -34,7 +34,7 @@ const std::string kCreateDevice =
     "CreateDevice(0, 1, window, 64, BackBufferFormat 22, SwapEffect 1, Windowed 1, "
     "EnableAutoDepthStencil 1, AutoDepthStencilFormat 77)";
 const std::string kLoadStartUpScene =
-    "loadMeshFromX(objektumok\\haz\\map02.x, 544, device, null, ptr, null, ptr, ptr)";
+    "loadMeshFromXInMemory(objektumok\\haz\\map02.x, 544, device, null, ptr, null, ptr, ptr)";
 const std::string kCreateDirectInput =
     "directInput8Create(module, 2048, IID_IDirectInput8A, ptr, null)";
 const std::string kCreateKeyboard = "CreateDevice(GUID_SysKeyboard, ptr, null)";
@@ -70,7 +70,7 @@ std::vector<std::string> runCalls()
 {
     static const std::set<std::string> kNames = {
         "showCursor", "registerClass", "createWindow", "direct3DCreate9",
-        "GetAdapterDisplayMode", "CreateDevice", "loadMeshFromX", "showWindow",
+        "GetAdapterDisplayMode", "CreateDevice", "loadMeshFromXInMemory", "showWindow",
         "directInput8Create", "updateWindow", "peekMessage", "translateMessage",
         "dispatchMessage", "defWindowProc", "postQuitMessage", "messageBox", "unregisterClass"};
     static const std::set<std::string> kSharedInterfaces(kReleaseAll.begin(), kReleaseAll.end());

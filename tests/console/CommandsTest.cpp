@@ -134,9 +134,7 @@ TEST_P(LoadOfALongName, ReachesTheLoaderWholeAndIsReportedWhole)
     const std::string name = std::string(GetParam() - 2, '\xE1') + ".x";   // áá…á.x
     platform.missingFiles.insert(name);
     submit("#load x " + name);
-    const std::vector<std::string> loads = callLog().named("loadMeshFromX");
-    ASSERT_EQ(loads.size(), 1u);
-    EXPECT_EQ(loads[0].rfind("loadMeshFromX(" + name + ", ", 0), 0u);
+    EXPECT_EQ(callLog().named("readFile"), std::vector{"readFile(" + name + ")"});
     EXPECT_EQ(engine.registry.models.count(name), 1u);
     const std::vector<std::string> boxes = callLog().named("messageBox");
     ASSERT_EQ(boxes.size(), 1u);

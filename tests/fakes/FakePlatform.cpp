@@ -22,6 +22,21 @@ void logMessage(std::string_view name, const MSG* message)
         logCall(name, nullptr);
 }
 
+// A valid file holding its name: a 1×1 bitmap with the name after its pixels for a name ending
+// in .bmp, a text .x file for any other.
+std::string madeUpFile(const std::string& name)
+{
+    const bool bitmap = name.size() >= 4 && _stricmp(name.c_str() + name.size() - 4, ".bmp") == 0;
+    if (!bitmap)
+        return "xof 0303txt 0032\n// " + name + "\n";
+    const unsigned char image[] = {
+        'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,    // file header: size, pixels at 54
+        40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,  // 1×1, one plane, 24 bits
+        0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x80, 0x80, 0x80, 0};                             // one grey pixel, its row padded
+    return std::string(reinterpret_cast<const char*>(image), sizeof image) + name;
+}
+
 } // namespace
 
 FakePlatform::FakePlatform()
@@ -235,16 +250,40 @@ HRESULT FakePlatform::directInput8Create(HINSTANCE instance, DWORD version, REFI
     return directInputResult;
 }
 
-HRESULT FakePlatform::loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                                    ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                                    ID3DXBuffer** effectInstances, DWORD* materialCount,
-                                    ID3DXMesh** created)
+bool FakePlatform::readFile(LPCSTR fileName, std::string& bytes)
 {
-    logCall("loadMeshFromX", fileName, options, device, adjacency, materials, effectInstances,
-            materialCount, created);
-    std::string file = fileName ? fileName : "";
+    logCall("readFile", fileName);
+    const std::string file = fileName ? fileName : "";
+    bytes.clear();
     if (missingFiles.contains(file))
-        return missingFileResult;
+        return false;
+    const auto listed = files.find(file);
+    bytes = listed != files.end() ? listed->second : madeUpFile(file);
+    filesRead[file] = bytes;
+    return true;
+}
+
+std::string FakePlatform::fileOf(LPCVOID data, size_t size) const
+{
+    const std::string_view bytes(static_cast<const char*>(data), size);
+    for (const auto& [file, read] : filesRead) {
+        if (read == bytes)
+            return file;
+    }
+    return "memory";
+}
+
+HRESULT FakePlatform::loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                            IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                            ID3DXBuffer** materials,
+                                            ID3DXBuffer** effectInstances, DWORD* materialCount,
+                                            ID3DXMesh** created)
+{
+    const std::string file = fileOf(memory, size);
+    logCall("loadMeshFromXInMemory", file, options, device, adjacency, materials,
+            effectInstances, materialCount, created);
+    if (refusedFiles.contains(file))
+        return refusedFileResult;
     auto listed = meshFiles.find(file);
     const MeshFile description = listed != meshFiles.end() ? listed->second : MeshFile{};
 
@@ -276,13 +315,16 @@ HRESULT FakePlatform::loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDev
     return D3D_OK;
 }
 
-HRESULT FakePlatform::createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                            IDirect3DTexture9** created)
+HRESULT FakePlatform::createTextureFromFileInMemoryEx(
+    IDirect3DDevice9* device, LPCVOID data, UINT size, UINT width, UINT height, UINT mipLevels,
+    DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+    D3DCOLOR colorKey, D3DXIMAGE_INFO* info, PALETTEENTRY* palette, IDirect3DTexture9** created)
 {
-    logCall("createTextureFromFile", device, fileName, created);
-    std::string file = fileName ? fileName : "";
-    if (missingFiles.contains(file))
-        return missingFileResult;
+    const std::string file = fileOf(data, size);
+    logCall("createTextureFromFileInMemoryEx", device, file, width, height, mipLevels, usage,
+            format, pool, filter, mipFilter, LoggedColor{colorKey}, info, palette, created);
+    if (refusedFiles.contains(file))
+        return refusedFileResult;
     textures.push_back(std::make_unique<FakeTexture>(uniqueName("texture", file)));
     *created = textures.back().get();
     return D3D_OK;

@@ -3,8 +3,9 @@
 // Construct one first in a test: it binds itself and clears the log. On destruction it empties
 // g_engine's registry, nulls the interface globals and g_engine->font where they point into it,
 // and puts the real functions back; anything else holding its fakes must let go before then. By
-// default everything succeeds with a fresh fake; meshFiles describes .x files, missingFiles
-// makes files fail to load.
+// default everything succeeds with a fresh fake; files holds what readFile reads, meshFiles
+// describes what the loader makes of an .x file, missingFiles makes files fail to be read and
+// refusedFiles makes the loader refuse them.
 #pragma once
 
 #include <deque>
@@ -22,7 +23,7 @@
 #include "tests/fakes/FakeMesh.h"
 #include "tests/fakes/FakeTexture.h"
 
-// What loadMeshFromX gives for one file: a mesh named after the file, its material buffer and
+// What loadMeshFromXInMemory gives for one file: a mesh named after the file, its material buffer and
 // count. The vertex data and results pass on to the mesh, and from it to its clone.
 struct MeshFile {
     std::vector<FakeMaterial> materials = {FakeMaterial{}};
@@ -76,9 +77,14 @@ public:
     IDirectInput8A* directInput = &fakeDirectInput;   // handed out unless directInputResult fails
     HRESULT directInputResult = DI_OK;
 
+    // What readFile reads. A file not listed reads as a small valid one of its kind (a bitmap
+    // for a name ending in .bmp, else an .x file) that holds its own name, so the in-memory
+    // loaders can tell, and log, which file the bytes they are given came from.
+    std::map<std::string, std::string> files;
     std::map<std::string, MeshFile> meshFiles;   // a file not listed loads as MeshFile{}
-    std::set<std::string> missingFiles;          // .x and texture files that fail to load
-    HRESULT missingFileResult = E_FAIL;
+    std::set<std::string> missingFiles;          // files that can't be read
+    std::set<std::string> refusedFiles;          // files read, but refused by the loaders
+    HRESULT refusedFileResult = D3DXERR_INVALIDDATA;
     HRESULT fontResult = D3D_OK;   // on failure, a dangling pointer is left in the out-parameter
 
     // Everything handed out, in order. A second object from the same file or face is named
@@ -106,16 +112,21 @@ public:
     int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     DWORD timeGetTime() override;
     void sleep(DWORD milliseconds) override;
+    bool readFile(LPCSTR fileName, std::string& bytes) override;
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override;
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
                                void** created, IUnknown* outer) override;
-    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                          ID3DXBuffer** effectInstances, DWORD* materialCount,
-                          ID3DXMesh** created) override;
-    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                  IDirect3DTexture9** created) override;
+    HRESULT loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                  IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                  ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                  DWORD* materialCount, ID3DXMesh** created) override;
+    HRESULT createTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data, UINT size,
+                                            UINT width, UINT height, UINT mipLevels,
+                                            DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                            D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                            IDirect3DTexture9** created) override;
     HRESULT createFont(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
                        UINT mipLevels, BOOL italic, DWORD charSet, DWORD precision,
                        DWORD quality, DWORD pitchAndFamily, LPCSTR faceName,
@@ -123,9 +134,12 @@ public:
 
 private:
     std::string uniqueName(const std::string& kind, const std::string& name);
+    // The file whose bytes were read as these, or "memory" for bytes no file read gave.
+    std::string fileOf(LPCVOID data, size_t size) const;
     void forgetGlobals();
 
     bool quitPosted = false;
     int quitCode = 0;
     std::map<std::string, int> namesMade;
+    std::map<std::string, std::string> filesRead;
 };

@@ -13,6 +13,15 @@ const std::string kDetailFile = "objektumok\\haz\\Detail.bmp";
 
 class ModelLoading : public SceneTest {};
 
+// A texture made from the bytes read from `file` as D3DXCreateTextureFromFileA makes one:
+// default sizes, levels and filters, any format, the managed pool, no colour key.
+std::string textureFromMemory(const std::string& file)
+{
+    return formatCall("createTextureFromFileInMemoryEx", "device", file, D3DX_DEFAULT,
+                      D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                      D3DX_DEFAULT, D3DX_DEFAULT, LoggedColor{0}, nullptr, nullptr, "ptr");
+}
+
 // A mesh file the loader can't read, or says it read but hands back no mesh for.
 struct UnreadableMesh {
     const char* name;
@@ -109,10 +118,14 @@ TEST_F(ModelLoading, CallsThePlatformInOrderAndReleasesTheLoadedMeshAndMaterialB
 
     EXPECT_EQ(callLog().calls(),
               (std::vector<std::string>{
-                  "loadMeshFromX(objektumok\\haz\\map02.x, 544, device, null, ptr, null, ptr, ptr)",
+                  "readFile(objektumok\\haz\\map02.x)",
+                  "loadMeshFromXInMemory(objektumok\\haz\\map02.x, 544, device, null, ptr, null, "
+                  "ptr, ptr)",
                   "GetBufferPointer(materials:objektumok\\haz\\map02.x)",
-                  "createTextureFromFile(device, objektumok\\haz\\wall.bmp, ptr)",
-                  "createTextureFromFile(device, objektumok\\haz\\Detail.bmp, ptr)",
+                  "readFile(objektumok\\haz\\wall.bmp)",
+                  textureFromMemory("objektumok\\haz\\wall.bmp"),
+                  "readFile(objektumok\\haz\\Detail.bmp)",
+                  textureFromMemory("objektumok\\haz\\Detail.bmp"),
                   "CloneMeshFVF(mesh:objektumok\\haz\\map02.x, 544, 514, device, ptr)",
                   "Release(mesh:objektumok\\haz\\map02.x)",
                   "Release(materials:objektumok\\haz\\map02.x)",

@@ -2,6 +2,7 @@
 // message boxes only recorded, since a real one waits for a click.
 #pragma once
 
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -12,18 +13,29 @@
 // Real meshes and textures; every other platform call, message boxes among them, goes to the fake.
 class RealLoadsRecordedMessages final : public FakePlatform {
 public:
-    HRESULT loadMeshFromX(LPCSTR fileName, DWORD options, IDirect3DDevice9* device,
-                          ID3DXBuffer** adjacency, ID3DXBuffer** materials,
-                          ID3DXBuffer** effectInstances, DWORD* materialCount,
-                          ID3DXMesh** created) override
+    bool readFile(LPCSTR fileName, std::string& bytes) override
     {
-        return ::D3DXLoadMeshFromXA(fileName, options, device, adjacency, materials,
-                                    effectInstances, materialCount, created);
+        return realFunctions().readFile(fileName, bytes);
     }
-    HRESULT createTextureFromFile(IDirect3DDevice9* device, LPCSTR fileName,
-                                  IDirect3DTexture9** created) override
+    HRESULT loadMeshFromXInMemory(LPCVOID memory, DWORD size, DWORD options,
+                                  IDirect3DDevice9* device, ID3DXBuffer** adjacency,
+                                  ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                  DWORD* materialCount, ID3DXMesh** created) override
     {
-        return ::D3DXCreateTextureFromFileA(device, fileName, created);
+        return realFunctions().loadMeshFromXInMemory(memory, size, options, device, adjacency,
+                                                     materials, effectInstances, materialCount,
+                                                     created);
+    }
+    HRESULT createTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data, UINT size,
+                                            UINT width, UINT height, UINT mipLevels,
+                                            DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                            D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                            IDirect3DTexture9** created) override
+    {
+        return realFunctions().createTextureFromFileInMemoryEx(
+            device, data, size, width, height, mipLevels, usage, format, pool, filter, mipFilter,
+            colorKey, info, palette, created);
     }
 };
 
