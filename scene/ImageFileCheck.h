@@ -4,10 +4,9 @@
 
 #include <string>
 
-// Whether the image at `path` may go to D3DX. A bitmap, DDS, Targa, PNG or JPEG file must state
-// sizes above zero, hold the pixel data its header promises (where the format stores it
-// unpacked), keep every part it names within the file, and come to no more pixels than a 32-bit
-// byte count can hold at the widest pixels D3DX unpacks to. Anything else goes on unchecked: a
-// missing file, which D3DX reports as it does any file it can't read, and formats that neither
-// Wine reads (GIF, TIFF, PPM, HDR, PFM), which D3DX refuses.
-bool ImageMayBeLoaded(const std::string& path);
+// Whether the image in these bytes may go to D3DX: a bitmap (with its file header or without
+// it), DDS, PNG, JPEG or Targa file of a form that Wine 8's or Wine 10's D3DX reads, stating sizes
+// above zero, holding the pixels its header promises (where they are stored unpacked), keeping
+// every part it names within the file, and coming to no more pixels than Wine's readers can
+// count. Anything else is refused, as D3DX refuses it.
+bool ImageMayBeLoaded(const std::string& image);
