@@ -137,6 +137,22 @@ TEST_F(ModelLoading, CallsThePlatformInOrderAndReleasesTheLoadedMeshAndMaterialB
               }));
 }
 
+// D3DX is given what was read and checked, so no file is read twice in a load: not the detail
+// texture, nor a texture that several materials name, each of which still gets its own.
+TEST_F(ModelLoading, ReadsEachFileOnceHoweverManyMaterialsNameIt)
+{
+    fakes.meshFiles["m.x"].materials = {FakeMaterial{.textureFile = "a.bmp"},
+                                        FakeMaterial{.textureFile = "b.bmp"},
+                                        FakeMaterial{.textureFile = "a.bmp"}};
+    Model model = loaded("m.x");
+
+    EXPECT_EQ(callLog().named("readFile"),
+              (std::vector<std::string>{"readFile(m.x)", "readFile(a.bmp)",
+                                        "readFile(objektumok\\haz\\Detail.bmp)", "readFile(b.bmp)"}));
+    EXPECT_EQ(labelOf(model.textures.at(2).get()), "texture:a.bmp#2");
+    EXPECT_EQ(labelOf(model.detailTextures.at(2).get()), "texture:" + kDetailFile + "#3");
+}
+
 struct TexturePathCase {
     std::string fileName;
     std::string textureName;
