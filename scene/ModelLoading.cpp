@@ -4,10 +4,12 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "app/Graphics.h"
 #include "app/Platform.h"
 #include "scene/ImageFileCheck.h"
+#include "scene/XFileAdjustments.h"
 #include "scene/XFileCheck.h"
 
 namespace {
@@ -85,6 +87,10 @@ private:
     std::map<std::string, std::optional<std::string>> files;
 };
 
+// The standard templates that Windows' loader knows and Wine's doesn't register, as the SDK header
+// gives them: text .x files of their declarations.
+const std::vector<std::string_view> kStandardTemplates = {XSKINEXP_TEMPLATES, XEXTENSIONS_TEMPLATES};
+
 // The bytes the mesh loader is to parse, or nothing when the file can't be read or fails its
 // check.
 std::optional<std::string> meshBytes(const std::string& fileName)
@@ -93,6 +99,16 @@ std::optional<std::string> meshBytes(const std::string& fileName)
     if (!platform().readFile(fileName.c_str(), bytes))
         return std::nullopt;
     return XFileForLoader(std::move(bytes));
+}
+
+HRESULT loadMeshFromBytes(const std::string& bytes, ComPtr<ID3DXBuffer>& materialBuffer,
+                          DWORD& materialCount, ComPtr<ID3DXMesh>& mesh)
+{
+    const HRESULT result = platform().loadMeshFromXInMemory(
+        bytes.data(), static_cast<DWORD>(bytes.size()), D3DXMESH_MANAGED, g_device, nullptr,
+        materialBuffer.out(), nullptr, &materialCount, mesh.out());
+    // A loader that reports success without a mesh has read nothing either.
+    return SUCCEEDED(result) && !mesh ? E_FAIL : result;
 }
 
 } // namespace
@@ -106,14 +122,20 @@ HRESULT Model::load()
     ComPtr<ID3DXMesh> loadedMesh;
     // Read into a local so that a file that can't be read leaves this model fresh.
     DWORD loadedMaterialCount = 0;
-    const HRESULT result = bytes ? platform().loadMeshFromXInMemory(
-                                       bytes->data(), static_cast<DWORD>(bytes->size()),
-                                       D3DXMESH_MANAGED, g_device, nullptr, materialBuffer.out(),
-                                       nullptr, &loadedMaterialCount, loadedMesh.out())
-                                 : E_FAIL;
+    HRESULT result = bytes ? loadMeshFromBytes(*bytes, materialBuffer, loadedMaterialCount, loadedMesh)
+                           : E_FAIL;
+    if (bytes && FAILED(result)) {
+        // Wine's loader refuses files that Windows' loader reads, for limits of its own; adjusted
+        // bytes, checked as any file is, get one more try. A file that loads needs none.
+        std::optional<std::string> adjusted = XFileAdjustedForWine(*bytes, kStandardTemplates);
+        bytes.reset();
+        if (adjusted)
+            adjusted = XFileForLoader(std::move(*adjusted));
+        if (adjusted)
+            result = loadMeshFromBytes(*adjusted, materialBuffer, loadedMaterialCount, loadedMesh);
+    }
     bytes.reset();   // the mesh holds what it needs; the textures may need the room
-    // A loader that reports success without a mesh has read nothing either.
-    if (FAILED(result) || !loadedMesh) {
+    if (FAILED(result)) {
         showMessage(fileName.c_str(), kMissingMeshCaption);
         return E_FAIL;
     }
