@@ -1,15 +1,19 @@
 """The console and HUD as a user sees them: the frame rate, typing, loading models, quitting."""
 
+import shutil
 import struct
 import unittest
 import zlib
 
-from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION, NOT_LOADED_TEXT,
+from viewer import (FRAME_RATE_TEXT, LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION, NOT_LOADED_TEXT, REPO,
                     Console, Viewer, ViewerTestCase, console_line, differs, stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
 MISSING = r"objektumok\nincs.x"
 BROKEN = "objektumok\\hibas\\"
+# The sample cube written as Wine's D3DX alone refuses it (tests/data/masodik), with the sample
+# cube's orange and black texture.
+SECOND_TRY = r"objektumok\masodik\kocka.x"
 
 
 def write_broken_files(workdir):
@@ -47,6 +51,19 @@ def write_broken_files(workdir):
     return [BROKEN + name for name in meshes], [BROKEN + model for model in textured]
 
 
+def write_second_try_model(workdir):
+    folder = workdir / "objektumok" / "masodik"
+    folder.mkdir()
+    shutil.copy(REPO / "tests" / "data" / "masodik" / "kocka.x", folder)
+    shutil.copy(workdir / "objektumok" / "kocka" / "kocka.bmp", folder)
+
+
+def orange(color):
+    """The texture's orange, unlike the grey of the white material alone."""
+    r, g, b = color
+    return r > b + 40
+
+
 class ConsoleTest(ViewerTestCase):
     def setUp(self):
         self.viewer = Viewer.started_for(self, stage_scene(test=self))
@@ -78,6 +95,22 @@ class ConsoleTest(ViewerTestCase):
         self.assertIsNone(self.viewer.find_window(MISSING_MESH_CAPTION))
         after = self.shot()
         self.assertTrue(differs(before, after, after.box(0.32, 0.33, 0.68, 0.72)), "the cube did not appear")
+
+    def test_a_model_that_wines_loader_alone_refuses_draws_with_its_texture(self):
+        write_second_try_model(self.viewer.workdir)
+        self.console.turn_view(-1100)
+        before = self.viewer.wait_until_still(self.window)
+        self.console.run("#load x " + SECOND_TRY)
+        self.console.wait_for_line(1, SECOND_TRY + LOADED_TEXT, [SECOND_TRY + NOT_LOADED_TEXT])
+        self.assertIsNone(self.viewer.find_window(MISSING_MESH_CAPTION))
+        self.assertIsNone(self.viewer.find_window(MISSING_TEXTURE_CAPTION))
+        shot = self.shot()
+        region = shot.box(0.32, 0.33, 0.68, 0.72)
+        before, after = before.crop(*region), shot.crop(*region)
+        drawn = [after.pixel(x, y) for y in range(after.height) for x in range(after.width)
+                 if after.pixel(x, y) != before.pixel(x, y)]
+        self.assertGreater(len(drawn), 50, "the model did not appear")
+        self.assertGreater(sum(map(orange, drawn)), len(drawn) // 4, "the model is drawn without its texture")
 
     def test_a_missing_model_shows_the_loaders_box_then_the_failure_text(self):
         self.console.run("#load x " + MISSING)
