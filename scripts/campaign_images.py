@@ -5,7 +5,8 @@ import struct
 import subprocess
 import zlib
 
-from campaign_bitmaps import BMP_FIELDS, SIDE, TGA_FIELDS, bmp_image, pixel, tga_image
+from campaign_bitmaps import (BI_RLE8, SIDE, TGA_FIELDS, bmp_fields, bmp_header_bytes, bmp_image,
+                              pixel, tga_image)
 from campaign_dds import FIELD_OFFSETS, dds_image
 
 
@@ -32,20 +33,46 @@ def jpg_image(progressive):
 
 
 def made_images():
-    """(format, what it is, file) of every image the campaign mutates, each format in its common
-    forms. Each must load as it is."""
-    return [("bmp", "24-bit", bmp_image(24)), ("bmp", "8-bit with a palette", bmp_image(8)),
-            ("tga", "24-bit", tga_image(False)), ("tga", "run-length", tga_image(True)),
-            ("dds", "DXT1", dds_image(True)), ("dds", "A8R8G8B8 with mipmaps", dds_image(False)),
-            ("png", "RGB", png_image(False)), ("png", "with a palette", png_image(True)),
-            ("jpg", "baseline", jpg_image(False)), ("jpg", "progressive", jpg_image(True))]
+    """(format, what it is, file) of every image the campaign mutates: each format in its common
+    forms and bitmaps with every form of info header. Each must load as it is."""
+    return [
+        ("bmp", "24-bit", bmp_image(24)), ("bmp", "8-bit with a palette", bmp_image(8)),
+        ("bmp", "24-bit with a 12-byte core header", bmp_image(24, 12)),
+        ("bmp", "8-bit with a 12-byte core header", bmp_image(8, 12)),
+        ("bmp", "4-bit", bmp_image(4)), ("bmp", "1-bit", bmp_image(1)),
+        ("bmp", "8-bit run-length", bmp_image(8, compression=BI_RLE8)),
+        ("bmp", "24-bit top row first", bmp_image(24, top_down=True)),
+        ("bmp", "16-bit bit fields", bmp_image(16)), ("bmp", "32-bit bit fields", bmp_image(32)),
+        ("bmp", "24-bit with a 64-byte header", bmp_image(24, 64)),
+        ("bmp", "8-bit with a 64-byte header", bmp_image(8, 64)),
+        ("bmp", "32-bit with a 108-byte header", bmp_image(32, 108)),
+        ("bmp", "8-bit with a 108-byte header", bmp_image(8, 108)),
+        ("bmp", "32-bit with a 124-byte header", bmp_image(32, 124)),
+        ("bmp", "24-bit with a 124-byte header", bmp_image(24, 124)),
+        ("tga", "24-bit", tga_image(False)), ("tga", "run-length", tga_image(True)),
+        ("dds", "DXT1", dds_image(True)), ("dds", "A8R8G8B8 with mipmaps", dds_image(False)),
+        ("png", "RGB", png_image(False)), ("png", "with a palette", png_image(True)),
+        ("jpg", "baseline", jpg_image(False)), ("jpg", "progressive", jpg_image(True)),
+    ]
+
+
+# Bitmap forms that Wine 8 refuses even when they are sound (it knows no 52- or 56-byte info
+# header), so they can't be sources, whose every one must load; the families of bitmap fields
+# and of headerless bitmaps make them anew instead.
+REFUSED_BITMAPS = [("16-bit with a 52-byte header", bmp_image(16, 52)),
+                   ("24-bit with a 52-byte header", bmp_image(24, 52)),
+                   ("32-bit with a 56-byte header", bmp_image(32, 56)),
+                   ("8-bit with a 56-byte header", bmp_image(8, 56))]
 
 
 def image_fields(kind, data):
     """(offset, width, big-endian, chunk whose CRC covers it) of each header field."""
-    tables = {"bmp": BMP_FIELDS, "tga": TGA_FIELDS, "dds": [(at, 4) for at in FIELD_OFFSETS]}
-    if kind in tables:
-        return [(at, width, False, None) for at, width in tables[kind]]
+    if kind == "bmp":
+        fields = [(0, 2)] + [(at, width) for _, at, width in bmp_fields(data)]
+        return [(at, width, False, None) for at, width in fields]
+    if kind in ("tga", "dds"):
+        table = TGA_FIELDS if kind == "tga" else [(at, 4) for at in FIELD_OFFSETS]
+        return [(at, width, False, None) for at, width in table]
     fields = []
     at = 8 if kind == "png" else 2
     while at + 8 <= len(data):
@@ -76,6 +103,8 @@ def dimensions(kind, data):
     if kind == "jpg":   # the frame header's width, then its height
         frame = re.search(rb"\xff[\xc0-\xc2]", data).start()
         return frame + 7, frame + 5, 2, True
+    if kind == "bmp" and bmp_header_bytes(data) == 12:
+        return 18, 20, 2, False
     return {"bmp": (18, 22, 4, False), "tga": (12, 14, 2, False), "dds": (16, 12, 4, False),
             "png": (16, 20, 4, True)}[kind]
 

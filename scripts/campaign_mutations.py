@@ -22,11 +22,13 @@ def put(data, at, width, value, big_endian=False):
     return data[:at] + value.to_bytes(width, "big" if big_endian else "little") + data[at + width:]
 
 
-def set_field(rng, data, at, width, big_endian=False, extra=()):
-    """The field at `at` set to another value: an interesting one or one of `extra`."""
+def set_field(rng, data, at, width, big_endian=False, extra=(), values=None):
+    """The field at `at` set to another value: one of `values` when given, else an interesting
+    one or one of `extra`."""
     order = "big" if big_endian else "little"
     current = int.from_bytes(data[at:at + width], order)
-    value = rng.choice([value for value in interesting(width, current) + list(extra) if value != current])
+    choices = values if values is not None else interesting(width, current) + list(extra)
+    value = rng.choice([value for value in choices if value != current] or [current ^ 1])
     return put(data, at, width, value, big_endian), f"{width}-byte field at {at}: {current} -> {value}"
 
 
