@@ -169,15 +169,49 @@ def bmp_field_values(name, width, data, start=14):
 TGA_FIELDS = [(0, 1), (1, 1), (2, 1), (3, 2), (5, 2), (7, 1), (12, 2), (14, 2), (16, 1), (17, 1)]
 
 
+def tga_packets(pixels, run_length):
+    """The rows of `pixels` (a list of rows of encoded pixels); with run length, odd rows as one
+    run of their first pixel and even ones as one packet of raw pixels."""
+    rows = []
+    for y, row in enumerate(pixels):
+        if run_length and y % 2:
+            rows.append(bytes((0x80 | (len(row) - 1),)) + row[0])
+        elif run_length:
+            rows.append(bytes((len(row) - 1,)) + b"".join(row))
+        else:
+            rows.append(b"".join(row))
+    return b"".join(rows)
+
+
 def tga_image(run_length):
     header = struct.pack("<BBBHHBHHHHBB", 0, 0, 10 if run_length else 2, 0, 0, 0, 0, 0, SIDE, SIDE, 24, 0)
-    rows = []
-    for y in range(SIDE):
-        pixels = [bytes(pixel(x, y)) for x in range(SIDE)]
-        if run_length and y % 2:
-            rows.append(bytes((0x80 | (SIDE - 1),)) + pixels[0])   # one run of a pixel
-        elif run_length:
-            rows.append(bytes((SIDE - 1,)) + b"".join(pixels))     # one packet of raw pixels
-        else:
-            rows.append(b"".join(pixels))
-    return header + b"".join(rows)
+    pixels = [[bytes(pixel(x, y)) for x in range(SIDE)] for y in range(SIDE)]
+    return header + tga_packets(pixels, run_length)
+
+
+def map_entry(k, entry_bits):
+    """Colour map entry k at `entry_bits`: 15 and 16 bits as 5-5-5, 24 and 32 as bytes, and any
+    other width as that many bits' worth of bytes."""
+    b, g, r = pixel(k % 8, k // 8 % 8)
+    if entry_bits in (15, 16):
+        return struct.pack("<H", (r >> 3) << 10 | (g >> 3) << 5 | b >> 3 | 0x8000)
+    entry = bytes((b, g, r, 255))
+    size = (entry_bits + 7) // 8
+    return (entry * (size // 4 + 1))[:size]
+
+
+def tga_mapped(run_length=False, entries=256, first=0, entry_bits=24, index_bits=8, indices=None,
+               map_data=None):
+    """A colour-mapped Targa file (type 1, or 9 when run-length coded): its map of `entries`
+    entries of `entry_bits` from index `first`, and pixels that are `index_bits` indices into it
+    (by default those of the map in turn, within it where it has any)."""
+    if map_data is None:
+        map_data = b"".join(map_entry(k, entry_bits) for k in range(entries))
+    if indices is None:
+        indices = [first + (x + y * SIDE) % entries if entries else 0 for y in range(SIDE) for x in range(SIDE)]
+    mask = (1 << index_bits) - 1
+    rows = [[(indices[y * SIDE + x] & mask).to_bytes(index_bits // 8, "little") for x in range(SIDE)]
+            for y in range(SIDE)]
+    header = struct.pack("<BBBHHBHHHHBB", 0, 1, 9 if run_length else 1, first & 0xFFFF, entries & 0xFFFF,
+                         entry_bits & 0xFF, 0, 0, SIDE, SIDE, index_bits, 0)
+    return header + map_data + tga_packets(rows, run_length)

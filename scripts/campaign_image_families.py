@@ -1,7 +1,7 @@
 """The campaign's families of changes to images: header fields and sizes of every format, bitmap
-forms and headerless bitmaps."""
+forms and headerless bitmaps, Targa colour maps."""
 
-from campaign_bitmaps import bmp_field_values, bmp_fields
+from campaign_bitmaps import SIDE, bmp_field_values, bmp_fields, map_entry, tga_mapped
 from campaign_images import REFUSED_BITMAPS, dimensions, fixed_crc, image_fields
 from campaign_mutations import GENERIC, interesting, put, set_field
 
@@ -73,10 +73,51 @@ def headerless(rng, source):
     return data, detail
 
 
+# --- Targa colour maps --------------------------------------------------------------------
+
+MAP_LENGTHS = (0, 1, 255, 256, 257, 65535)
+FIRST_ENTRIES = (0, 1, 255, 256, 65535)
+ENTRY_BITS = (0, 8, 15, 16, 24, 32, 33, 255)
+
+
+def colour_map(rng, source):
+    """A colour-mapped Targa file (type 1, or 9 run-length coded) made anew, with one or more of
+    its map's length, first entry index and entry bits set to a telling value, pixels that index
+    beyond the map, or a map whose size is not the one the header states."""
+    run_length, index_bits = rng.random() < 0.5, 16 if rng.random() < 0.25 else 8
+    entries, first, entry_bits, beyond, map_form = 256, 0, 24, False, "as stated"
+    changes = [change for change in ("length", "first", "bits", "beyond", "map") if rng.random() < 0.4]
+    changes = changes or [rng.choice(("length", "first", "bits", "beyond"))]
+    if "length" in changes:
+        entries = rng.choice(MAP_LENGTHS)
+    if "first" in changes:
+        first = rng.choice(FIRST_ENTRIES)
+    if "bits" in changes:
+        entry_bits = rng.choice(ENTRY_BITS)
+    top = (1 << index_bits) - 1
+    indices = [min(first + (x + y * SIDE) % max(entries, 1), top) for y in range(SIDE) for x in range(SIDE)]
+    if "beyond" in changes:
+        past = sorted({value & top for value in (first + entries, first + entries + 1, 255, 256, top,
+                                                 first - 1 if first else top)})
+        for k in rng.sample(range(len(indices)), rng.choice((1, 8, len(indices)))):
+            indices[k] = rng.choice(past)
+        beyond = True
+    map_data = None
+    if "map" in changes:
+        map_form = rng.choice(("256 entries of 24 bits", "cut short", "none"))
+        stated = b"".join(map_entry(k, entry_bits) for k in range(entries))
+        map_data = {"256 entries of 24 bits": b"".join(map_entry(k, 24) for k in range(256)),
+                    "cut short": stated[:len(stated) // 2], "none": b""}[map_form]
+    data = tga_mapped(run_length, entries, first, entry_bits, index_bits, indices, map_data)
+    return data, (f"made anew: type {9 if run_length else 1}, {entries} entries of {entry_bits} bits "
+                  f"from {first}, {index_bits}-bit indices{' beyond the map' if beyond else ''}, "
+                  f"map {map_form}")
+
+
 # The families of each image format, by name; every format has the generic ones too.
 IMAGE_FAMILIES = {
     "bmp": {"header": image_header, "size": image_size, "fields": bitmap_fields, "headerless": headerless},
-    "tga": {"header": image_header, "size": image_size},
+    "tga": {"header": image_header, "size": image_size, "colour-map": colour_map},
     "dds": {"header": image_header, "size": image_size},
     "png": {"header": image_header, "size": image_size},
     "jpg": {"header": image_header, "size": image_size},

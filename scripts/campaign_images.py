@@ -6,7 +6,7 @@ import subprocess
 import zlib
 
 from campaign_bitmaps import (BI_RLE8, SIDE, TGA_FIELDS, bmp_fields, bmp_header_bytes, bmp_image,
-                              pixel, tga_image)
+                              pixel, tga_image, tga_mapped)
 from campaign_dds import FIELD_OFFSETS, dds_image
 
 
@@ -34,7 +34,8 @@ def jpg_image(progressive):
 
 def made_images():
     """(format, what it is, file) of every image the campaign mutates: each format in its common
-    forms and bitmaps with every form of info header. Each must load as it is."""
+    forms, bitmaps with every form of info header and Targa files with colour maps. Each must
+    load as it is."""
     return [
         ("bmp", "24-bit", bmp_image(24)), ("bmp", "8-bit with a palette", bmp_image(8)),
         ("bmp", "24-bit with a 12-byte core header", bmp_image(24, 12)),
@@ -50,6 +51,9 @@ def made_images():
         ("bmp", "32-bit with a 124-byte header", bmp_image(32, 124)),
         ("bmp", "24-bit with a 124-byte header", bmp_image(24, 124)),
         ("tga", "24-bit", tga_image(False)), ("tga", "run-length", tga_image(True)),
+        ("tga", "colour-mapped", tga_mapped()), ("tga", "colour-mapped run-length", tga_mapped(True)),
+        ("tga", "colour-mapped with 16-bit entries", tga_mapped(entry_bits=16)),
+        ("tga", "colour-mapped with 32-bit entries", tga_mapped(entry_bits=32)),
         ("dds", "DXT1", dds_image(True)), ("dds", "A8R8G8B8 with mipmaps", dds_image(False)),
         ("png", "RGB", png_image(False)), ("png", "with a palette", png_image(True)),
         ("jpg", "baseline", jpg_image(False)), ("jpg", "progressive", jpg_image(True)),
