@@ -1,12 +1,14 @@
 """The campaign's families of changes to images: header fields and sizes of every format, bitmap
-forms and headerless bitmaps, Targa colour maps."""
+forms and headerless bitmaps, Targa colour maps, DDS files of every four-character code and mask."""
 
 from campaign_bitmaps import SIDE, bmp_field_values, bmp_fields, map_entry, tga_mapped
+from campaign_dds import (AROUND, DDPF_ALPHA, DDPF_ALPHAPIXELS, DDPF_BUMPDUDV, DDPF_BUMPLUMINANCE,
+                          DDPF_LUMINANCE, DDPF_RGB, DDPF_YUV, DX10_FORMATS, FOURCC_FORMATS,
+                          MASK_FORMATS, ODD_MASKS, dds_file, fourcc, levels_for)
 from campaign_images import REFUSED_BITMAPS, dimensions, fixed_crc, image_fields
 from campaign_mutations import GENERIC, interesting, put, set_field
 
-DDS_FOURCCS = [int.from_bytes(code, "little")
-               for code in (b"DXT1", b"DXT2", b"DXT3", b"DXT4", b"DXT5", b"DX10", b"ATI2")]
+DDS_FOURCCS = [fourcc(code) for code in FOURCC_FORMATS]
 
 
 def image_header(rng, source):
@@ -114,11 +116,74 @@ def colour_map(rng, source):
                   f"map {map_form}")
 
 
+# --- DDS formats --------------------------------------------------------------------------
+
+SIDES = (8, 8, 8, 1, 2, 3, 4, 5, 7, 16, 64)
+ODD_FLAGS = (0, DDPF_RGB, DDPF_RGB | DDPF_ALPHAPIXELS, DDPF_LUMINANCE, DDPF_ALPHA, DDPF_BUMPDUDV,
+             DDPF_BUMPLUMINANCE, DDPF_YUV, DDPF_LUMINANCE | DDPF_ALPHAPIXELS)
+
+
+def dds_shape(rng):
+    """Sizes, mips and a cube or a volume for a DDS file: square 8x8 most often."""
+    width, height = rng.choice(SIDES), rng.choice(SIDES)
+    full = levels_for(width, height)
+    levels = rng.choice((1, 1, full, rng.randint(1, full)))
+    shape = rng.choice(("plain", "plain", "plain", "cube", "volume"))
+    depth = rng.choice((2, 3, 4, 8)) if shape == "volume" else 1
+    if shape == "volume":
+        levels = min(levels, levels_for(width, height, depth))
+    return dict(width=width, height=height, levels=levels, depth=depth, cube=shape == "cube")
+
+
+def around(rng, form, dx10_format):
+    """A DDS file of `form` in a shape of its own, and half the time one of the fields that its
+    size, mips, depth and faces hang on set to a telling value, or its data cut short."""
+    shape = dds_shape(rng)
+    data = dds_file(form, dx10_format=dx10_format, **shape)
+    detail = (f"{shape['width']}x{shape['height']}, {shape['levels']} levels" +
+              (", a cube map" if shape["cube"] else "") +
+              (f", a volume of {shape['depth']}" if shape["depth"] > 1 else ""))
+    if rng.random() < 0.5:
+        return data, detail
+    names = [name for name in AROUND if form == b"DX10" or not name.startswith("DX10")]
+    name = rng.choice(names + ["data"])
+    if name == "data":
+        cut = rng.choice((1, 8, (len(data) - 128) // 2, len(data) - 128))
+        return data[:len(data) - cut], f"{detail}, {cut} bytes of data cut"
+    at, values = AROUND[name]
+    data, more = set_field(rng, data, at, 4, values=values)
+    return data, f"{detail}, {name}: {more}"
+
+
+def dds_fourcc(rng, source):
+    """A DDS file made anew in one of every four-character code's formats (a DX10 one of several
+    DXGI formats), its shape and fields around it varied."""
+    code = rng.choice(list(FOURCC_FORMATS))
+    dx10_format = rng.choice(sorted(DX10_FORMATS))
+    data, detail = around(rng, code, dx10_format)
+    name = code.decode() if isinstance(code, bytes) else str(code)
+    name += f" of DXGI format {dx10_format}" if code == b"DX10" else ""
+    return data, f"made anew: {name}, {detail}"
+
+
+def dds_bit_mask(rng, source):
+    """A DDS file made anew in an uncompressed bit-mask form: one of the formats' own, or masks
+    no format has at 8, 16, 24 or 32 bits, its shape and fields around it varied."""
+    if rng.random() < 0.75:
+        form = name = rng.choice(sorted(MASK_FORMATS))
+    else:
+        flags, bits, masks = rng.choice(ODD_FLAGS), rng.choice((8, 16, 24, 32)), rng.choice(ODD_MASKS)
+        form = (flags, bits, *masks)
+        name = f"flags {flags:#x}, {bits} bits, masks " + " ".join(f"{mask:#x}" for mask in masks)
+    data, detail = around(rng, form, 28)
+    return data, f"made anew: {name}, {detail}"
+
+
 # The families of each image format, by name; every format has the generic ones too.
 IMAGE_FAMILIES = {
     "bmp": {"header": image_header, "size": image_size, "fields": bitmap_fields, "headerless": headerless},
     "tga": {"header": image_header, "size": image_size, "colour-map": colour_map},
-    "dds": {"header": image_header, "size": image_size},
+    "dds": {"header": image_header, "size": image_size, "fourcc": dds_fourcc, "bit-mask": dds_bit_mask},
     "png": {"header": image_header, "size": image_size},
     "jpg": {"header": image_header, "size": image_size},
 }

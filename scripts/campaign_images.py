@@ -7,7 +7,7 @@ import zlib
 
 from campaign_bitmaps import (BI_RLE8, SIDE, TGA_FIELDS, bmp_fields, bmp_header_bytes, bmp_image,
                               pixel, tga_image, tga_mapped)
-from campaign_dds import FIELD_OFFSETS, dds_image
+from campaign_dds import FIELD_OFFSETS, dds_file, dds_image
 
 
 def png_chunk(kind, data):
@@ -34,8 +34,8 @@ def jpg_image(progressive):
 
 def made_images():
     """(format, what it is, file) of every image the campaign mutates: each format in its common
-    forms, bitmaps with every form of info header and Targa files with colour maps. Each must
-    load as it is."""
+    forms, bitmaps with every form of info header, Targa files with colour maps, DDS files of
+    several four-character codes and bit-mask forms. Each must load as it is."""
     return [
         ("bmp", "24-bit", bmp_image(24)), ("bmp", "8-bit with a palette", bmp_image(8)),
         ("bmp", "24-bit with a 12-byte core header", bmp_image(24, 12)),
@@ -55,6 +55,11 @@ def made_images():
         ("tga", "colour-mapped with 16-bit entries", tga_mapped(entry_bits=16)),
         ("tga", "colour-mapped with 32-bit entries", tga_mapped(entry_bits=32)),
         ("dds", "DXT1", dds_image(True)), ("dds", "A8R8G8B8 with mipmaps", dds_image(False)),
+        ("dds", "DXT3", dds_file(b"DXT3")), ("dds", "DXT5 with mipmaps", dds_file(b"DXT5", levels=4)),
+        ("dds", "R5G6B5", dds_file("R5G6B5")), ("dds", "L8", dds_file("L8")),
+        ("dds", "X8R8G8B8 cube map", dds_file("X8R8G8B8", cube=True)),
+        ("dds", "A8R8G8B8 volume", dds_file("A8R8G8B8", depth=4)),
+        ("dds", "A16B16G16R16F", dds_file(113)),
         ("png", "RGB", png_image(False)), ("png", "with a palette", png_image(True)),
         ("jpg", "baseline", jpg_image(False)), ("jpg", "progressive", jpg_image(True)),
     ]
