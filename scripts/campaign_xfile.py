@@ -109,40 +109,80 @@ def binary_fields(data):
 # a WORD packed size, and the packed bytes, "CK" and then raw deflate data.
 
 CHUNK_SIZES = (32768, 4096, 200)   # the compressor's own, and smaller ones for more chunks
+HISTORY_BYTES = 32768              # how far deflate may look back
+TOTAL_AT = 16                      # the unpacked total's offset; the first chunk follows it
+FIRST_CHUNK_AT = 20
 
 
-def compress(plain, chunk_bytes):
-    """The file as the format's compressor writes it: the header with tzip or bzip, the unpacked
-    size with the header counted, then chunks of raw deflate data behind their unpacked size,
-    their packed size and the "CK" signature. A chunk of the compressor's full 32 KiB goes on
-    from the one before it; Wine's loader refuses smaller chunks that do, so those are packed each
-    on its own."""
+def deflate(data, history=b"", flush=zlib.Z_FINISH):
+    """Raw deflate data of `data`, which may refer back into `history`; Z_SYNC_FLUSH leaves the
+    stream without a final block."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15, **({"zdict": history} if history else {}))
+    return packer.compress(data) + packer.flush(flush)
+
+
+def history_before(body, at):
+    """The unpacked bytes a chunk starting at `at` of the body may refer back into."""
+    return body[max(0, at - HISTORY_BYTES):at]
+
+
+def pieces_of(body, chunk_bytes):
+    return [(at, body[at:at + chunk_bytes]) for at in range(0, len(body), chunk_bytes)]
+
+
+def assemble(plain, packed_chunks, total=None):
+    """A compressed file: `plain`'s header with tzip or bzip, the total (the unpacked size with
+    the header counted, unless given), then each (unpacked size, deflate data) as a chunk."""
     packed_format = b"bzip" if plain[8:12] == b"bin " else b"tzip"
-    body = plain[16:]
-    out = [plain[:8] + packed_format + plain[12:16], struct.pack("<I", len(plain))]
-    for at in range(0, len(body), chunk_bytes):
-        history = body[max(0, at - chunk_bytes):at] if chunk_bytes == CHUNK_SIZES[0] else b""
-        packer = zlib.compressobj(9, zlib.DEFLATED, -15, **({"zdict": history} if history else {}))
-        packed = packer.compress(body[at:at + chunk_bytes]) + packer.flush()
-        out.append(struct.pack("<HH", len(body[at:at + chunk_bytes]), len(packed) + 2) + b"CK" + packed)
+    out = [plain[:8] + packed_format + plain[12:16], struct.pack("<I", len(plain) if total is None else total)]
+    for unpacked_bytes, packed in packed_chunks:
+        out.append(struct.pack("<HH", unpacked_bytes, len(packed) + 2) + b"CK" + packed)
     return b"".join(out)
 
 
+def compress(plain, chunk_bytes, refer_back=None):
+    """The file as the format's compressor writes it. A chunk of the compressor's full 32 KiB goes
+    on from the one before it; Wine's loader refuses smaller chunks that do, so by default those
+    are packed each on its own. refer_back=True makes every chunk after the first refer back into
+    the last 32 KiB unpacked before it, whatever its size."""
+    body = plain[16:]
+    if refer_back is None:
+        refer_back = chunk_bytes == CHUNK_SIZES[0]
+    return assemble(plain, [(len(piece), deflate(piece, history_before(body, at) if refer_back else b""))
+                            for at, piece in pieces_of(body, chunk_bytes)])
+
+
 def uncompress(data):
-    chunks, at = [data[:8] + (b"bin " if data[8:12] == b"bzip" else b"txt ") + data[12:16]], 20
+    """The compressed file unpacked, with the txt or bin header it stands for; each chunk unpacked
+    with what came before it as its history, as a chunk may refer back into it."""
+    body, at = b"", FIRST_CHUNK_AT
     while at + 4 <= len(data):
         packed_bytes = int.from_bytes(data[at + 2:at + 4], "little")
-        history = chunks[-1] if len(chunks) > 1 else b""
+        history = history_before(body, len(body))
         unpacker = zlib.decompressobj(-15, **({"zdict": history} if history else {}))
-        chunks.append(unpacker.decompress(data[at + 6:at + 4 + packed_bytes]))
+        body += unpacker.decompress(data[at + 6:at + 4 + packed_bytes])
         at += 4 + packed_bytes
-    return b"".join(chunks)
+    return data[:8] + (b"bin " if data[8:12] == b"bzip" else b"txt ") + data[12:16] + body
 
 
 def chunk_fields(data):
     """The total and each chunk's two sizes."""
-    fields, at = [(16, 4)], 20
+    fields, at = [(TOTAL_AT, 4)], FIRST_CHUNK_AT
     while at + 4 <= len(data):
         fields += [(at, 2), (at + 2, 2)]
         at += 4 + int.from_bytes(data[at + 2:at + 4], "little")
     return fields
+
+
+def deflate_spans(data):
+    """(start, end) of each chunk's deflate data, the "CK" before it left out, as far as the
+    chunks lie within the file."""
+    spans, at = [], FIRST_CHUNK_AT
+    while at + 4 <= len(data):
+        end = at + 4 + int.from_bytes(data[at + 2:at + 4], "little")
+        if end > len(data):
+            break
+        if end > at + 6:
+            spans.append((at + 6, end))
+        at = end
+    return spans
