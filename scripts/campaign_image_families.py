@@ -36,7 +36,8 @@ def image_size(rng, source):
 def bitmap_field(rng, data, start=14):
     """One header field of the bitmap's form set to a value telling for that field."""
     name, at, width = rng.choice(bmp_fields(data, start))
-    return set_field(rng, data, at, width, values=bmp_field_values(name, width, data, start))
+    data, detail = set_field(rng, data, at, width, values=bmp_field_values(name, width, data, start))
+    return data, f"{name}: {detail}"
 
 
 def bitmap_form(rng, source):
