@@ -62,14 +62,21 @@ def bitmap_fields(rng, source):
 
 def headerless(rng, source):
     """The bitmap with no file header: a bare info header, then the masks, palette and pixels;
-    a third as it is, a third with one of its fields changed, a third changed anywhere."""
+    a quarter as it is, a quarter with one of its fields changed, a quarter with its width and
+    height set to one value together, as the size family does, a quarter changed anywhere."""
     data, detail = bitmap_form(rng, source)
     data, detail = data[14:], detail + "no file header"
-    choice = rng.randrange(3)
+    choice = rng.randrange(4)
     if choice == 1:
         data, more = bitmap_field(rng, data, 0)
         detail += f", then {more}"
     elif choice == 2:
+        # The core header keeps its sizes in 16 bits, the others in 32.
+        width = 2 if int.from_bytes(data[:4], "little") == 12 else 4
+        value = rng.choice([value for value in interesting(width, SIDE) if value != SIDE])
+        data = put(put(data, 4, width, value), 4 + width, width, value)
+        detail += f", then {value} by {value} pixels"
+    elif choice == 3:
         name = rng.choice(sorted(GENERIC))
         data, more = GENERIC[name](rng, data, 0)
         detail += f", then {name}: {more}"
