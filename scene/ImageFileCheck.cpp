@@ -82,8 +82,11 @@ bool BitmapFits(const std::string& image, size_t infoAt)
     if (!IsBitmapHeaderSize(headerBytes) || image.size() - infoAt < headerBytes)
         return false;
     const size_t at = infoAt + 4;
-    const int64_t width = core ? ReadLittleEndian(image, at, 2) : int32_t(ReadLittleEndian(image, at, 4));
-    const int64_t height = core ? ReadLittleEndian(image, at + 2, 2) : int32_t(ReadLittleEndian(image, at + 4, 4));
+    // The core header's sizes are unsigned words, the others' signed DWORDs.
+    const int64_t width = core ? int64_t(ReadLittleEndian(image, at, 2))
+                               : int64_t(int32_t(ReadLittleEndian(image, at, 4)));
+    const int64_t height = core ? int64_t(ReadLittleEndian(image, at + 2, 2))
+                                : int64_t(int32_t(ReadLittleEndian(image, at + 4, 4)));
     const uint32_t bits = ReadLittleEndian(image, core ? at + 6 : at + 10, 2);
     const uint32_t compression = core ? kPlainRows : ReadLittleEndian(image, at + 12, 4);
     const uint32_t coloursUsed = core ? 0 : ReadLittleEndian(image, at + 28, 4);

@@ -25,6 +25,7 @@ from pathlib import Path
 # The campaign's parts lie beside this script, which Python puts first on the module path
 # whether it is run from the repository's root, from CMake or from anywhere else.
 from campaign_cases import FAMILIES, REPO, Case, Scratch, image_sources, make_case, mesh_sources
+from campaign_images import REFUSED_SOURCES
 from campaign_protocol import keep_finding, run_cases, runner_environment
 from campaign_report import report
 
@@ -52,13 +53,15 @@ def main():
         baselines = [Case(f"base{k}", source, "none", "unmutated", source.data)
                      for k, source in enumerate(sources)]
         run_cases(baselines, scratch, runner, env, args.timeout, keep)
-        failed = [case for case in baselines if case.outcome != "loaded"]
+        failed = [case for case in baselines
+                  if case.outcome != ("refused" if case.source.name in REFUSED_SOURCES else "loaded")]
         for case in failed:
-            print(f"campaign: the unmutated {case.source.name} ({case.source.kind}) did not load: "
+            print(f"campaign: the unmutated {case.source.name} ({case.source.kind}) did not go as it should: "
                   f"{case.outcome} {case.note}", file=sys.stderr)
         if failed:
             return 2
-        print(f"campaign: all {len(baselines)} unmutated sources load with no box", file=sys.stderr)
+        print(f"campaign: all {len(baselines)} unmutated sources load with no box, but for the "
+              f"{len(REFUSED_SOURCES)} refused on purpose", file=sys.stderr)
         cases = []
         for start in range(0, args.cases, BATCH):
             batch = [make_case(args.seed, n, by_kind) for n in range(start, min(args.cases, start + BATCH))]

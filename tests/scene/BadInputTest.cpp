@@ -1022,7 +1022,8 @@ const auto kImageFiles = testing::Values(
                  return dds.replace(80, 12, littleEndian(0x20, 4) + littleEndian(0, 4) +
                                                 littleEndian(8, 4));
              }, false},
-    FileCase{"BareBitmap", [] { return bitmapFile().substr(14); }, true});
+    FileCase{"BareBitmap", [] { return bitmapFile().substr(14); }, true},
+    FileCase{"BitmapTopRowFirst", [] { return bitmapClaiming(2, -2); }, true});
 
 class TextureFile : public BadInput, public testing::WithParamInterface<FileCase> {};
 
