@@ -33,10 +33,11 @@ def build_dir():
     return Path(os.environ.get("VIEWER_BUILD_DIR", REPO / "build"))
 
 
-def wine_prefix(env):
-    """The prefix that scripts/wine-run.sh uses by default for the Direct3D 9 chosen in env."""
+def wine_prefix(env, name="wineprefix"):
+    """The prefix of this name in the build folder for the Direct3D 9 chosen in env, named as
+    scripts/wine-run.sh wants it; by default the one it uses itself."""
     suffix = "-dxvk" if env.get("PELGRAV_D3D9") == "dxvk" else ""
-    return build_dir() / f"wineprefix{suffix}"
+    return build_dir() / f"{name}{suffix}"
 
 
 def viewer_exe():
