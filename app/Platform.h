@@ -30,6 +30,8 @@ public:
     virtual int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
     virtual DWORD timeGetTime() = 0;
     virtual void sleep(DWORD milliseconds) = 0;
+    // Where the pointer stands in `window`'s client area: GetCursorPos, then ScreenToClient.
+    virtual BOOL cursorInClient(HWND window, POINT* place) = 0;
 
     // Direct3D, D3DX and DirectInput creation
     virtual IDirect3D9* direct3DCreate9(UINT sdkVersion) = 0;

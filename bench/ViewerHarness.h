@@ -54,6 +54,10 @@ public:
     }
     DWORD timeGetTime() override { return real.timeGetTime(); }
     void sleep(DWORD milliseconds) override { real.sleep(milliseconds); }
+    BOOL cursorInClient(HWND window, POINT* place) override
+    {
+        return real.cursorInClient(window, place);
+    }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return real.direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
