@@ -450,15 +450,8 @@ class Viewer:
         location = self.xdotool("getmouselocation", "--shell")
         return tuple(int(re.search(rf"^{axis}=(\d+)", location, re.MULTILINE).group(1)) for axis in "XY")
 
-    def move_mouse(self, dx, dy, parts=1):
-        """Moves the mouse by (dx, dy), in `parts` motions a few frames apart. The viewer drops
-        the first motion it reads after an acquire (where Wine 10 puts the pointer's place): a
-        test of whether a move turns the view sends it in parts, as a hand does, since a single
-        jump would be all of it."""
-        for part in range(parts):
-            self.xdotool("mousemove_relative", "--", dx * (part + 1) // parts - dx * part // parts,
-                         dy * (part + 1) // parts - dy * part // parts)
-            time.sleep(0.03)
+    def move_mouse(self, dx, dy):
+        self.xdotool("mousemove_relative", "--", dx, dy)
         time.sleep(0.3)
 
     def wheel(self, window, steps):
