@@ -14,12 +14,14 @@ namespace {
 
 // Wine 10 reports the pointer's place in the client area as the motion of a mouse read soon after
 // an exclusive Acquire; Windows reports motion only from the acquire on. That place comes in the
-// first read with motion, which may be a few reads after the acquire: that read's motion is
-// dropped, so the cameras never turn by a move nobody made. A read this many turns on is taken
-// as it is. The wheel is kept: it counts only steps taken since the acquire, and an activation's
-// acquire (a click, a change of focus) can come just before the step.
+// first read with motion, which may be a few reads after the acquire. That read's motion is
+// dropped when it is the pointer's place at that moment, so the cameras never turn by a move
+// nobody made; any other motion is the user's. A read this many turns on is taken as it is. The
+// wheel is kept: it counts only steps taken since the acquire, and an activation's acquire (a
+// click, a change of focus) can come just before the step.
 constexpr int kReadsWatchedAfterAcquire = 30;
 int mouseReadsWatched = 0;
+HWND mouseWindow = nullptr;
 
 // A device that stays lost is asked this many times a turn and then read as idle for the turn:
 // the loop never spins on a device that won't come back, and the other device still counts, so
@@ -48,13 +50,21 @@ Reading ReadDevice(IDirectInputDevice8A* device, DWORD size, void* state)
     return Recover(device) ? Reading::Idle : Reading::Lost;
 }
 
+bool IsPointerPlace(const DIMOUSESTATE& mouse)
+{
+    POINT place;
+    return platform().cursorInClient(mouseWindow, &place) && mouse.lX == place.x &&
+           mouse.lY == place.y;
+}
+
 Reading ReadMouse(DIMOUSESTATE& mouse)
 {
     const Reading reading = ReadDevice(g_mouse, sizeof mouse, &mouse);
     if (reading == Reading::Fresh && mouseReadsWatched > 0) {
         --mouseReadsWatched;
         if (mouse.lX != 0 || mouse.lY != 0) {
-            mouse.lX = mouse.lY = 0;
+            if (IsPointerPlace(mouse))
+                mouse.lX = mouse.lY = 0;
             mouseReadsWatched = 0;
         }
     }
@@ -83,6 +93,7 @@ HRESULT CreateMouse(HWND window)
     result = g_mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     if (FAILED(result))
         return result;
+    mouseWindow = window;
     return AcquireDevice(g_mouse);
 }
 

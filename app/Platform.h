@@ -35,6 +35,8 @@ public:
     virtual int messageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
     virtual DWORD timeGetTime() = 0;
     virtual void sleep(DWORD milliseconds) = 0;
+    // Where the pointer stands in `window`'s client area: GetCursorPos, then ScreenToClient.
+    virtual BOOL cursorInClient(HWND window, POINT* place) = 0;
 
     // Files: the whole of a disk file, read once, in `bytes`. False, with `bytes` empty, for
     // anything else: a missing or locked file, a folder, a device, a pipe, a size that can't be

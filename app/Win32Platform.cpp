@@ -101,6 +101,10 @@ public:
             std::string().swap(bytes);
         return read;
     }
+    BOOL cursorInClient(HWND window, POINT* place) override
+    {
+        return ::GetCursorPos(place) && ::ScreenToClient(window, place);
+    }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return ::Direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,

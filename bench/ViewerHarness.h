@@ -58,6 +58,10 @@ public:
     {
         return real.readFile(fileName, bytes);
     }
+    BOOL cursorInClient(HWND window, POINT* place) override
+    {
+        return real.cursorInClient(window, place);
+    }
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override { return real.direct3DCreate9(sdkVersion); }
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,

@@ -30,12 +30,22 @@ results=build-bench/bench-results.txt   # every figure as the programs printed i
 display_file=$(mktemp)
 run_output=$(mktemp -d)
 xvfb_pid=
+# Runs to its end on every way out, whatever fails in it (Xvfb may be gone already), and keeps
+# the run's exit code; no signal cuts it short.
 cleanup() {
-    wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    local status=$?
+    set +e
+    trap '' INT TERM HUP QUIT
+    wineserver -k 2>/dev/null
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null
     rm -rf "$display_file" "$run_output"
+    exit "$status"
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 131' QUIT
+trap 'exit 143' TERM
 
 # One display and one lasting Wine server for every run: each program starts warm, and
 # wine-run.sh leaves both alone when DISPLAY is set.

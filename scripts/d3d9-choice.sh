@@ -5,9 +5,11 @@
 DXVK_D3D9_DLL=/usr/lib/dxvk/wine64/d3d9.dll.so   # a Windows DLL, despite its name
 d3d9_choice=${PELGRAV_D3D9:-wined3d}
 
-# True on the Debian releases that package DXVK (testing and unstable carry no VERSION_ID).
+# True where the system's package archive offers DXVK, and on every Debian release that packages
+# it even when apt's lists are empty (testing and unstable carry no VERSION_ID).
 dxvk_packaged() {
     local ID= VERSION_ID=
+    apt-cache show dxvk-wine64 >/dev/null 2>&1 && return 0
     . /etc/os-release 2>/dev/null
     [ "$ID" = debian ] && [ "${VERSION_ID:-99}" -ge 13 ]
 }
@@ -17,7 +19,8 @@ dxvk_installed() { [ -f "$DXVK_D3D9_DLL" ]; }
 # Why DXVK can't be had here, for the message of whoever asked for it.
 dxvk_missing_reason() {
     if dxvk_packaged; then
-        echo "DXVK is not installed: scripts/setup.sh installs it (dxvk-wine64, mesa-vulkan-drivers)"
+        echo "DXVK is packaged for this system but not installed:" \
+             "scripts/setup.sh installs it (dxvk-wine64, mesa-vulkan-drivers)"
     else
         echo "this system has no DXVK package: Debian packages it from Debian 13 on." \
              "Leave PELGRAV_D3D9 unset for Wine's own Direct3D 9, or run on Debian 13" \
@@ -31,7 +34,7 @@ d3d9_check_choice() {
     case $d3d9_choice in
     wined3d) ;;
     dxvk)
-        if ! dxvk_packaged || { [ "${1:-}" = installed ] && ! dxvk_installed; }; then
+        if ! dxvk_installed && { [ "${1:-}" = installed ] || ! dxvk_packaged; }; then
             echo "PELGRAV_D3D9=dxvk: $(dxvk_missing_reason)" >&2
             exit 2
         fi

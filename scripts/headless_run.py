@@ -1,13 +1,17 @@
 """Runs the viewer on a virtual display, saves a screenshot of its window, and ends it with
 Escape, as a user would."""
 
+import os
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
-from viewer import REPO, Viewer, build_dir, frame_rate  # noqa: E402
+from viewer import REPO, Viewer, build_dir, frame_rate, wine_prefix  # noqa: E402
 
 SHOT = build_dir() / "screenshot.png"
+# A prefix of its own, never the tests' nor a user's: the run's end ends its prefix's Wine
+# server, and with it every program in that prefix.
+os.environ["WINEPREFIX"] = str(wine_prefix(os.environ, "wineprefix-headless"))
 
 with Viewer(REPO, log_dir=build_dir()) as viewer:
     window = viewer.wait_for_window()

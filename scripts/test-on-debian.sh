@@ -126,21 +126,27 @@ unmount_all() {
     done < <(mounts_inside)
     return $status
 }
-# Runs to the end whatever fails on the way: no step may keep the mounts from going.
+# Runs to the end whatever fails on the way: no step may keep the mounts from going, and no
+# signal (a closed terminal's HUP included) cuts it short.
 cleanup() {
     local status=$?
     set +e
-    trap '' INT TERM
+    trap '' INT TERM HUP QUIT
     kill_inside || status=1
     unmount_all || status=1
     exit $status
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
 trap 'exit 130' INT
+trap 'exit 131' QUIT
 trap 'exit 143' TERM
+# Each bind a slave of the host's mount: where the host's mounts are shared, a mount or unmount
+# under the chroot would otherwise propagate back to the host's own /dev or /proc.
 for point in proc sys dev dev/pts; do
     mount --bind "/$point" "$root/$point"
     mounted+=("$root/$point")
+    mount --make-slave "$root/$point"
 done
 
 rm -rf --one-file-system "$root/root/repo"

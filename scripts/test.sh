@@ -13,7 +13,8 @@ if [ -n "${PELGRAV_D3D9:-}" ]; then
     other=$([ "$d3d9_choice" = dxvk ] && echo wined3d || echo dxvk)
     only=(--label-exclude "^$other\$")
 elif ! dxvk_installed; then
-    echo "The tests on DXVK are skipped: $(dxvk_missing_reason)"
+    dxvk_packaged && outcome=fail || outcome="are skipped"
+    echo "The tests on DXVK $outcome: $(dxvk_missing_reason)"
 fi
 # Every test makes its own virtual display; one Wine program at a time keeps them apart.
 unset DISPLAY

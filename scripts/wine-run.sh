@@ -3,8 +3,8 @@
 # no debug chatter, and a virtual display of its own when none is set.
 # The program runs under crash_guard.exe (CRASH_GUARD_EXE, by default the one in build/): a crash
 # ends it at once, with a line on standard error and the fault's code as the exit code.
-# With PELGRAV_D3D9=dxvk it draws with DXVK, in a prefix of its own, and the run fails unless
-# DXVK's log shows that DXVK drew.
+# With PELGRAV_D3D9=dxvk it draws with DXVK, in a prefix of its own, and a program that uses
+# Direct3D 9 fails, however it ended, unless DXVK's log shows that DXVK drew.
 # Usage: wine-run.sh program.exe [args...]   (WINEPREFIX may be set by the caller)
 set -u
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,18 +18,36 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}
 # prefix is never used for Wine's own Direct3D 9.
 prefix_path=$(realpath -m "$WINEPREFIX")
 log_dir=
+dxvk_program=
 xvfb_pid=
-# What the run made goes on every way out: a signal waits for the program, then ends the run.
+# A Direct3D 9 program that ran on DXVK must have drawn with it, which its log shows by naming
+# DXVK's version; a wrong override falls back to Wine's own silently.
+dxvk_drew() {
+    [ -z "$dxvk_program" ] && return 0
+    grep -qs '^info:  DXVK: ' "$log_dir"/*_d3d9.log && return 0
+    echo "$0: PELGRAV_D3D9=dxvk, but DXVK's log shows no DXVK: it never drew" >&2
+    return 1
+}
+# On every way out, a signal included: the DXVK proof, then what the run made goes. A signal
+# waits for the program to end; from here on, none can cut the cleanup short.
 finish() {
-    [ -z "$log_dir" ] || rm -rf "$log_dir"
+    local status=$?
+    trap '' INT TERM HUP QUIT
+    if [ -n "$log_dir" ]; then
+        dxvk_drew || [ "$status" != 0 ] || status=3
+        rm -rf "$log_dir"
+    fi
     if [ -n "$xvfb_pid" ]; then
         wineserver -k 2>/dev/null
         wineserver -w 2>/dev/null   # gone before the next program starts
         kill "$xvfb_pid" 2>/dev/null
     fi
+    exit "$status"
 }
 trap finish EXIT
+trap 'exit 129' HUP
 trap 'exit 130' INT
+trap 'exit 131' QUIT
 trap 'exit 143' TERM
 if [ "$d3d9_choice" = dxvk ]; then
     case $prefix_path in
@@ -88,21 +106,11 @@ hungarian_wine cmd /c exit </dev/null >/dev/null 2>&1
 # The guard starts the program by its Windows name; Wine's Z: drive is the Linux root.
 program=$1
 shift
-program_file=
 if [ -f "$program" ]; then
     program_file=$(realpath "$program")
     program="Z:${program_file//\//\\}"
-fi
-hungarian_wine "$guard" "$program" "$@"
-status=$?
-
-# A program that uses Direct3D 9 and ended well must have drawn with DXVK, which logs its version.
-if [ "$d3d9_choice" = dxvk ]; then
-    if [ "$status" = 0 ] && [ -n "$program_file" ] &&
-        x86_64-w64-mingw32-objdump -p "$program_file" | grep -qi 'DLL Name: d3d9.dll' &&
-        ! grep -qs '^info:  DXVK: ' "$log_dir"/*_d3d9.log; then
-        echo "$0: PELGRAV_D3D9=dxvk, but DXVK's log shows no DXVK: it never drew" >&2
-        status=3
+    if [ -n "$log_dir" ] && x86_64-w64-mingw32-objdump -p "$program_file" | grep -qi 'DLL Name: d3d9.dll'; then
+        dxvk_program=$program_file
     fi
 fi
-exit $status
+hungarian_wine "$guard" "$program" "$@"

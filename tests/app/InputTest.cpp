@@ -160,9 +160,10 @@ DIMOUSESTATE motion(long dx, long dy = 0, long wheel = 0, BYTE button0 = 0)
     return state;
 }
 
-// The motion some Wine versions report after an acquire, the pointer's place in the window, with
-// a wheel step taken since: the wheel counts only its own steps, so that one is real.
+// The motion Wine 10 reports after an acquire, the pointer's place in the window, with a wheel
+// step taken since: the wheel counts only its own steps, so that one is real.
 const DIMOUSESTATE kPointerPlace = motion(409, 255, 120, 0x80);
+constexpr POINT kPointer = {409, 255};
 
 // Where the orbit camera stands, to tell whether a turn's keys or mouse reached it.
 struct OrbitView {
@@ -196,6 +197,7 @@ protected:
     void SetUp() override
     {
         InputTest::SetUp();
+        fakes.cursor = kPointer;
         ASSERT_EQ(InitInput(fakes.module, fakes.window), S_OK);
         g_cameraRig.orbitMode = true;
         g_cameraRig.consoleOpen = false;
@@ -375,6 +377,7 @@ protected:
     void SetUp() override
     {
         InputTest::SetUp();
+        fakes.cursor = kPointer;
         g_cameraRig.orbitMode = true;
         g_cameraRig.consoleOpen = false;
     }
@@ -439,6 +442,12 @@ INSTANTIATE_TEST_SUITE_P(
                          PollInput();
                      },
                      true},
+        FreshAcquire{"NotWhenThePointerStandsElsewhere",
+                     [](FakePlatform& f) {
+                         StartInput(f);
+                         f.cursor.x += 1;
+                     },
+                     false},
         FreshAcquire{"NotWhenAlreadyAcquired",
                      [](FakePlatform& f) {
                          StartAndRead(f);

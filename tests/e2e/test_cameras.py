@@ -2,7 +2,9 @@
 
 import unittest
 
-from viewer import BELOW_FRAME_RATE, Viewer, ViewerTestCase, differs, stage_scene
+from viewer import BELOW_FRAME_RATE, MISSING_MESH_CAPTION, Console, Viewer, ViewerTestCase, differs, stage_scene
+
+ABOVE_CONSOLE = (0, 40, None, 270)   # below the frame-rate read-out, above the console's lines
 
 
 class Cameras(ViewerTestCase):
@@ -15,8 +17,8 @@ class Cameras(ViewerTestCase):
     def shot(self):
         return self.viewer.screenshot(self.window)
 
-    def assertPictureChanged(self, what):
-        self.viewer.wait_for_picture(self.window, lambda shot: differs(self.start, shot, BELOW_FRAME_RATE, at_least=500),
+    def assertPictureChanged(self, what, region=BELOW_FRAME_RATE):
+        self.viewer.wait_for_picture(self.window, lambda shot: differs(self.start, shot, region, at_least=500),
                                      timeout=10, what=what)
 
     def test_holding_w_moves_towards_the_houses(self):
@@ -24,8 +26,16 @@ class Cameras(ViewerTestCase):
         self.assertPictureChanged("W did not move the view")
 
     def test_mouse_motion_turns_the_view(self):
-        self.viewer.move_mouse(150, 0, parts=5)
+        self.viewer.move_mouse(150, 0)
         self.assertPictureChanged("the mouse did not turn the view")
+
+    def test_a_move_right_after_the_window_is_active_again_turns_the_view(self):
+        # The box takes the activation; when it goes, the mouse is acquired anew.
+        Console(self.viewer, self.window).run(r"#load x objektumok\nincs.x")
+        self.viewer.wait_for_message_box(MISSING_MESH_CAPTION)
+        self.viewer.close_message_box(MISSING_MESH_CAPTION)
+        self.viewer.move_mouse(150, 0)
+        self.assertPictureChanged("the mouse did not turn the view", ABOVE_CONSOLE)
 
     def test_the_wheel_moves_the_eye(self):
         self.viewer.wheel(self.window, -1)

@@ -33,10 +33,11 @@ def build_dir():
     return Path(os.environ.get("VIEWER_BUILD_DIR", REPO / "build"))
 
 
-def wine_prefix(env):
-    """The prefix that scripts/wine-run.sh uses by default for the Direct3D 9 chosen in env."""
+def wine_prefix(env, name="wineprefix"):
+    """The prefix of this name in the build folder for the Direct3D 9 chosen in env, named as
+    scripts/wine-run.sh wants it; by default the one it uses itself."""
     suffix = "-dxvk" if env.get("PELGRAV_D3D9") == "dxvk" else ""
-    return build_dir() / f"wineprefix{suffix}"
+    return build_dir() / f"{name}{suffix}"
 
 
 def viewer_exe():
@@ -449,15 +450,8 @@ class Viewer:
         location = self.xdotool("getmouselocation", "--shell")
         return tuple(int(re.search(rf"^{axis}=(\d+)", location, re.MULTILINE).group(1)) for axis in "XY")
 
-    def move_mouse(self, dx, dy, parts=1):
-        """Moves the mouse by (dx, dy), in `parts` motions a few frames apart. The viewer drops
-        the first motion it reads after an acquire (where Wine 10 puts the pointer's place): a
-        test of whether a move turns the view sends it in parts, as a hand does, since a single
-        jump would be all of it."""
-        for part in range(parts):
-            self.xdotool("mousemove_relative", "--", dx * (part + 1) // parts - dx * part // parts,
-                         dy * (part + 1) // parts - dy * part // parts)
-            time.sleep(0.03)
+    def move_mouse(self, dx, dy):
+        self.xdotool("mousemove_relative", "--", dx, dy)
         time.sleep(0.3)
 
     def wheel(self, window, steps):

@@ -235,6 +235,13 @@ void FakePlatform::sleep(DWORD milliseconds)
     logCall("sleep", milliseconds);
 }
 
+BOOL FakePlatform::cursorInClient(HWND target, POINT* place)
+{
+    logCall("cursorInClient", target, place);
+    *place = cursor;
+    return TRUE;
+}
+
 IDirect3D9* FakePlatform::direct3DCreate9(UINT sdkVersion)
 {
     logCall("direct3DCreate9", sdkVersion);

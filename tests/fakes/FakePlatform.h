@@ -61,6 +61,7 @@ public:
     int messageBoxResult = IDOK;
     DWORD time = 0;                 // timeGetTime returns it, then adds timeStep
     DWORD timeStep = 0;
+    POINT cursor = {};              // cursorInClient's answer
 
     // What peekMessage takes, one entry a turn; an empty entry is a turn without a message.
     // WM_QUIT comes as soon as postQuitMessage was called and no message is waiting, and
@@ -113,6 +114,7 @@ public:
     DWORD timeGetTime() override;
     void sleep(DWORD milliseconds) override;
     bool readFile(LPCSTR fileName, std::string& bytes) override;
+    BOOL cursorInClient(HWND target, POINT* place) override;
 
     IDirect3D9* direct3DCreate9(UINT sdkVersion) override;
     HRESULT directInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId,
