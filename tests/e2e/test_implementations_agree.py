@@ -25,13 +25,12 @@ import shutil
 import unittest
 from pathlib import Path
 
-from viewer import (BELOW_FRAME_RATE, LOADED_TEXT, NOT_LOADED_TEXT, Console, Screenshot, Viewer, ViewerTestCase,
-                    build_dir, console_line, differs, stage_scene)
+from viewer import (BELOW_FRAME_RATE, LOADED_TEXT, NOT_LOADED_TEXT, SCENE, Console, Screenshot, Viewer,
+                    ViewerTestCase, build_dir, differs, stage_scene)
 
 CUBE = r"objektumok\kocka\kocka_00.x"
 GRASS = b"0.850000;0.950000;0.800000;1.000000;;"   # the start-up scene's grass material
 DARKER_GRASS = b"0.765000;0.855000;0.720000;1.000000;;"   # every channel 10 % lower
-SCENE = (0, BELOW_FRAME_RATE[1], None, console_line(1)[1])   # below the read-out, above the text
 LARGEST = {"start-up": 2, "free camera": 0, "model loaded": 2, "grass close up": 3}
 BOUND = 0.0001        # the share of pixels differing by more than LARGEST that fails a view
 

@@ -559,6 +559,11 @@ def console_line(index):
     return (0, top - 2, None, top + 16)
 
 
+# The picture between the frame-rate read-out and the console's two lowest lines, which the
+# runs write to.
+SCENE = (0, BELOW_FRAME_RATE[1], None, console_line(1)[1])
+
+
 def similarity(a, b):
     return difflib.SequenceMatcher(None, a, b).ratio()
 
