@@ -559,6 +559,11 @@ def console_line(index):
     return (0, top - 2, None, top + 16)
 
 
+# The picture between the frame-rate read-out and the console's two lowest lines, which the
+# runs write to.
+SCENE = (0, BELOW_FRAME_RATE[1], None, console_line(1)[1])
+
+
 def similarity(a, b):
     return difflib.SequenceMatcher(None, a, b).ratio()
 
@@ -576,21 +581,22 @@ class Console:
         self.viewer.hold_key(self.window, "Return")
         return self.viewer.screenshot(self.window)
 
-    def turn_view(self, counts, step=100):
-        """Turns the view by `counts` of mouse motion to the right (left when negative), wherever
-        the pointer starts. Wine 8 keeps the pointer of an acquired mouse in the window; Wine 10
-        leaves it free, and the screen's edge would swallow motion. So whenever the next step
-        could reach the edge, the pointer is put back in the middle while the console is open,
-        which holds the cameras still, and an empty line closes the console again."""
+    def turn_view(self, counts, step=100, down=False):
+        """Turns the view by `counts` of mouse motion to the right (left when negative), or with
+        `down` downwards (up when negative), wherever the pointer starts. Wine 8 keeps the pointer
+        of an acquired mouse in the window; Wine 10 leaves it free, and the screen's edge would
+        swallow motion. So whenever the next step could reach the edge, the pointer is put back in
+        the middle while the console is open, which holds the cameras still, and an empty line
+        closes the console again."""
         step = step if counts > 0 else -step
+        axis, size = (1, SCREEN_HEIGHT) if down else (0, SCREEN_WIDTH)
         for _ in range(abs(counts) // abs(step)):
-            x, _ = self.viewer.pointer()
-            if not 0 < x + step < SCREEN_WIDTH - 1:
+            if not 0 < self.viewer.pointer()[axis] + step < size - 1:
                 self.open()
                 self.viewer.xdotool("mousemove", SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
                 time.sleep(0.3)
                 self.viewer.hold_key(self.window, "Return")
-            self.viewer.move_mouse(step, 0)
+            self.viewer.move_mouse(*((0, step) if down else (step, 0)))
 
     def type(self, text, opened, timeout=10):
         """Types after the prompt and waits until the text shows on the input line: a viewer that
