@@ -111,30 +111,36 @@ HRESULT loadMeshFromBytes(const std::string& bytes, ComPtr<ID3DXBuffer>& materia
     return SUCCEEDED(result) && !mesh ? E_FAIL : result;
 }
 
+// The mesh of the .x file `fileName`, from its checked bytes. Wine's loader refuses some files
+// that Windows' loader reads, for limits of its own: adjusted bytes, checked as any file is, get
+// one more try. A file that loads needs none. The bytes go when the mesh has been made.
+HRESULT loadMesh(const std::string& fileName, ComPtr<ID3DXBuffer>& materialBuffer,
+                 DWORD& materialCount, ComPtr<ID3DXMesh>& mesh)
+{
+    std::optional<std::string> bytes = meshBytes(fileName);
+    if (!bytes)
+        return E_FAIL;
+    const HRESULT result = loadMeshFromBytes(*bytes, materialBuffer, materialCount, mesh);
+    if (SUCCEEDED(result))
+        return result;
+    std::optional<std::string> adjusted = XFileAdjustedForWine(*bytes, kStandardTemplates);
+    bytes.reset();
+    if (adjusted)
+        adjusted = XFileForLoader(std::move(*adjusted));
+    return adjusted ? loadMeshFromBytes(*adjusted, materialBuffer, materialCount, mesh) : result;
+}
+
 } // namespace
 
 HRESULT Model::load()
 {
     // A second load replaces what the first one read; nothing of it may linger.
     releaseResources();
-    std::optional<std::string> bytes = meshBytes(fileName);
     ComPtr<ID3DXBuffer> materialBuffer;
     ComPtr<ID3DXMesh> loadedMesh;
     // Read into a local so that a file that can't be read leaves this model fresh.
     DWORD loadedMaterialCount = 0;
-    HRESULT result = bytes ? loadMeshFromBytes(*bytes, materialBuffer, loadedMaterialCount, loadedMesh)
-                           : E_FAIL;
-    if (bytes && FAILED(result)) {
-        // Wine's loader refuses files that Windows' loader reads, for limits of its own; adjusted
-        // bytes, checked as any file is, get one more try. A file that loads needs none.
-        std::optional<std::string> adjusted = XFileAdjustedForWine(*bytes, kStandardTemplates);
-        bytes.reset();
-        if (adjusted)
-            adjusted = XFileForLoader(std::move(*adjusted));
-        if (adjusted)
-            result = loadMeshFromBytes(*adjusted, materialBuffer, loadedMaterialCount, loadedMesh);
-    }
-    bytes.reset();   // the mesh holds what it needs; the textures may need the room
+    const HRESULT result = loadMesh(fileName, materialBuffer, loadedMaterialCount, loadedMesh);
     if (FAILED(result)) {
         showMessage(fileName.c_str(), kMissingMeshCaption);
         return E_FAIL;
