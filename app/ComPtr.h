@@ -1,4 +1,4 @@
-// Sole ownership of one COM interface: released once, when the holder is reset or destroyed.
+// One reference to a COM interface: released once, when the holder is reset or destroyed.
 #pragma once
 
 #include <utility>
@@ -25,6 +25,14 @@ public:
     {
         if (pointer)
             std::exchange(pointer, nullptr)->Release();
+    }
+
+    // Another holder of the same interface, with a reference of its own (COM AddRef).
+    ComPtr share() const
+    {
+        if (pointer)
+            pointer->AddRef();
+        return ComPtr(pointer);
     }
 
     Interface* get() const { return pointer; }

@@ -55,36 +55,41 @@ D3DMATERIAL9 withAmbientFromDiffuse(D3DMATERIAL9 material)
     return material;
 }
 
-// The texture files of one load, each read and checked once however many materials name it:
-// what D3DX makes textures of is what the check saw.
+// The textures of one load: each file is read, checked and made into a texture once, however
+// many materials name it, and every material that names it holds a reference of its own. A file
+// that failed is not tried again.
 class TextureFiles {
 public:
-    // A texture made from the file at `path`; a file that can't be read or fails its check is
-    // refused as D3DX refuses a file it can't read.
-    HRESULT createTexture(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
+    // The texture made from the file at `path`, shared into `texture`; a file that can't be read
+    // or fails its check is refused as D3DX refuses a file it can't read.
+    HRESULT share(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
     {
-        const std::optional<std::string>& bytes = checkedBytes(path);
-        if (!bytes)
+        auto [entry, isNew] = made.try_emplace(path);
+        if (isNew)
+            entry->second.result = create(path, entry->second.texture);
+        texture = entry->second.texture.share();
+        return entry->second.result;
+    }
+
+private:
+    struct MadeTexture {
+        HRESULT result = E_FAIL;
+        ComPtr<IDirect3DTexture9> texture;
+    };
+
+    static HRESULT create(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
+    {
+        std::string bytes;
+        if (!platform().readFile(path.c_str(), bytes) || !ImageMayBeLoaded(bytes))
             return D3DXERR_INVALIDDATA;
         // What D3DXCreateTextureFromFileA passes on for a file it has read.
         return platform().createTextureFromFileInMemoryEx(
-            g_device, bytes->data(), static_cast<UINT>(bytes->size()), D3DX_DEFAULT, D3DX_DEFAULT,
+            g_device, bytes.data(), static_cast<UINT>(bytes.size()), D3DX_DEFAULT, D3DX_DEFAULT,
             D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
             nullptr, nullptr, texture.out());
     }
 
-private:
-    const std::optional<std::string>& checkedBytes(const std::string& path)
-    {
-        const auto known = files.find(path);
-        if (known != files.end())
-            return known->second;
-        std::string bytes;
-        const bool usable = platform().readFile(path.c_str(), bytes) && ImageMayBeLoaded(bytes);
-        return files[path] = usable ? std::optional(std::move(bytes)) : std::nullopt;
-    }
-
-    std::map<std::string, std::optional<std::string>> files;
+    std::map<std::string, MadeTexture> made;
 };
 
 // The standard templates that Windows' loader knows and Wine's doesn't register, as the SDK header
@@ -159,19 +164,23 @@ HRESULT Model::load()
     const auto* fileMaterials = materialBuffer
         ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
         : nullptr;
-    TextureFiles textureFiles;
-    for (DWORD i = 0; fileMaterials && i < materialCount; ++i) {
-        materials[i] = withAmbientFromDiffuse(fileMaterials[i].MatD3D);
-        const char* textureName = fileMaterials[i].pTextureFilename;
-        if (!textureName || !*textureName)
-            continue;
+    // The load's own references to the textures go with this block, once every material that
+    // names a file holds one.
+    {
+        TextureFiles textureFiles;
+        for (DWORD i = 0; fileMaterials && i < materialCount; ++i) {
+            materials[i] = withAmbientFromDiffuse(fileMaterials[i].MatD3D);
+            const char* textureName = fileMaterials[i].pTextureFilename;
+            if (!textureName || !*textureName)
+                continue;
 
-        // Texture names are relative to the .x file's own directory.
-        const std::string texturePath = prefix + textureName;
-        if (FAILED(textureFiles.createTexture(texturePath, textures[i])))
-            showMessage(texturePath.c_str(), kMissingTextureCaption);
-        // Each textured material gets its own detail texture; one that is missing isn't reported.
-        textureFiles.createTexture(kDetailTextureFile, detailTextures[i]);
+            // Texture names are relative to the .x file's own directory.
+            const std::string texturePath = prefix + textureName;
+            if (FAILED(textureFiles.share(texturePath, textures[i])))
+                showMessage(texturePath.c_str(), kMissingTextureCaption);
+            // Every textured material holds the detail texture; a missing one isn't reported.
+            textureFiles.share(kDetailTextureFile, detailTextures[i]);
+        }
     }
 
     // A clone that yields nothing leaves the mesh null; drawing then skips the subsets.

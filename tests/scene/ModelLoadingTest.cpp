@@ -124,8 +124,12 @@ TEST_F(ModelLoading, CallsThePlatformInOrderAndReleasesTheLoadedMeshAndMaterialB
                   "GetBufferPointer(materials:objektumok\\haz\\map02.x)",
                   "readFile(objektumok\\haz\\wall.bmp)",
                   textureFromMemory("objektumok\\haz\\wall.bmp"),
+                  "AddRef(texture:objektumok\\haz\\wall.bmp)",
                   "readFile(objektumok\\haz\\Detail.bmp)",
                   textureFromMemory("objektumok\\haz\\Detail.bmp"),
+                  "AddRef(texture:objektumok\\haz\\Detail.bmp)",
+                  "Release(texture:objektumok\\haz\\wall.bmp)",
+                  "Release(texture:objektumok\\haz\\Detail.bmp)",
                   "CloneMeshFVF(mesh:objektumok\\haz\\map02.x, 544, 514, device, ptr)",
                   "Release(mesh:objektumok\\haz\\map02.x)",
                   "Release(materials:objektumok\\haz\\map02.x)",
@@ -137,20 +141,26 @@ TEST_F(ModelLoading, CallsThePlatformInOrderAndReleasesTheLoadedMeshAndMaterialB
               }));
 }
 
-// D3DX is given what was read and checked, so no file is read twice in a load: not the detail
-// texture, nor a texture that several materials name, each of which still gets its own.
-TEST_F(ModelLoading, ReadsEachFileOnceHoweverManyMaterialsNameIt)
+// Each file is read and made into a texture once in a load, the detail texture included; every
+// material that names it holds a reference of its own, given back once when the model goes.
+TEST_F(ModelLoading, MakesEachFileIntoOneTextureThatEveryMaterialNamingItHolds)
 {
     fakes.meshFiles["m.x"].materials = {FakeMaterial{.textureFile = "a.bmp"},
                                         FakeMaterial{.textureFile = "b.bmp"},
                                         FakeMaterial{.textureFile = "a.bmp"}};
-    Model model = loaded("m.x");
+    {
+        Model model = loaded("m.x");
 
-    EXPECT_EQ(callLog().named("readFile"),
-              (std::vector<std::string>{"readFile(m.x)", "readFile(a.bmp)",
-                                        "readFile(objektumok\\haz\\Detail.bmp)", "readFile(b.bmp)"}));
-    EXPECT_EQ(labelOf(model.textures.at(2).get()), "texture:a.bmp#2");
-    EXPECT_EQ(labelOf(model.detailTextures.at(2).get()), "texture:" + kDetailFile + "#3");
+        EXPECT_EQ(callLog().named("readFile"),
+                  (std::vector<std::string>{"readFile(m.x)", "readFile(a.bmp)",
+                                            "readFile(objektumok\\haz\\Detail.bmp)", "readFile(b.bmp)"}));
+        ASSERT_EQ(fakes.textures.size(), 3u);
+        EXPECT_EQ(model.textures.at(2).get(), model.textures.at(0).get());
+        EXPECT_EQ(fakes.textures[0]->refCount, 2);   // a.bmp
+        EXPECT_EQ(fakes.textures[1]->refCount, 3);   // the detail texture
+    }
+    for (const auto& texture : fakes.textures)
+        EXPECT_EQ(texture->refCount, 0) << texture->label;
 }
 
 struct TexturePathCase {

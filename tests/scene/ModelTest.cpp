@@ -75,7 +75,7 @@ TEST_F(ModelOwnership, DestroyingReleasesEachTextureAndDetailInTurnThenTheMesh)
     EXPECT_EQ(callLog().named("Release"),
               (std::vector<std::string>{
                   "Release(texture:a.bmp)", "Release(texture:objektumok\\haz\\Detail.bmp)",
-                  "Release(texture:b.bmp)", "Release(texture:objektumok\\haz\\Detail.bmp#2)",
+                  "Release(texture:b.bmp)", "Release(texture:objektumok\\haz\\Detail.bmp)",
                   "Release(mesh:m.x:clone)"}));
 }
 
