@@ -564,6 +564,27 @@ def build_kerites():
     return mesh
 
 
+# The tiled wall: many materials naming a few bitmaps, as real models often have.
+TILE_COLUMNS, TILE_ROWS, TILE_BITMAPS = 16, 8, 8
+
+
+def build_csempe():
+    """Wall of 16 x 8 tiles, 10 units each, facing -z; every tile has a material of its own,
+    and the 128 materials name 8 bitmaps in turn."""
+    mats = []
+    for i in range(TILE_COLUMNS * TILE_ROWS):
+        shade_of = 0.55 + 0.45 * ((i * 37) % 17) / 16
+        mats.append(Material("csempe%d" % i, (shade_of, 0.9, 1.45 - shade_of),
+                             "csempe%d.bmp" % (i % TILE_BITMAPS)))
+    mesh = Mesh("csempe", mats)
+    for row in range(TILE_ROWS):
+        for col in range(TILE_COLUMNS):
+            x0, y1 = -80 + 10 * col, 80 - 10 * row
+            quad(mesh, (x0, y1, 0), (x0 + 10, y1, 0), (x0 + 10, y1 - 10, 0), (x0, y1 - 10, 0),
+                 row * TILE_COLUMNS + col, (0, 0, -1))
+    return mesh
+
+
 def generate():
     h = os.path.join(OUT, "haz")
     write_bmp(os.path.join(h, "grass.bmp"), tex_grass())
@@ -592,6 +613,11 @@ def generate():
     r = os.path.join(OUT, "kerites")
     write_bmp(os.path.join(r, "wood.bmp"), tex_planks())
     write_x(os.path.join(r, "kerites.x"), build_kerites())
+
+    c = os.path.join(OUT, "csempe")
+    for k in range(TILE_BITMAPS):
+        write_bmp(os.path.join(c, "csempe%d.bmp" % k), tex_stone(size=128, seed=100 + k))
+    write_x(os.path.join(c, "csempe.x"), build_csempe())
 
 
 if __name__ == "__main__":
