@@ -22,6 +22,7 @@ model=$testdata/dxsdk/C++/Direct3D/EffectParam/car2.x
 [ -f "$model" ] || model="$PWD/tests/data/x/dxsdk/Media/PRT Demo/Head_Sad.x"
 model_windows="Z:${model//\//\\}"   # Wine's Z: drive is the Linux root
 sample_model='objektumok\haz\map02.x'   # the sample scene's largest: text, bitmaps
+many_model='objektumok\csempe\csempe.x'   # 128 materials naming 8 bitmaps
 
 export WINEPREFIX=$(d3d9_prefix "$PWD/build-bench/wineprefix")
 export CRASH_GUARD_EXE=$PWD/build-bench/crash_guard.exe
@@ -89,6 +90,7 @@ run both bench_frame
 run both bench_scale
 run both bench_load "$model_windows"
 run sample bench_load "$sample_model"
+run many bench_load "$many_model"
 run viewer bench_memory viewer
 run bare bench_memory bare
 
@@ -126,6 +128,12 @@ lv=$(value both load_viewer_ms) lb=$(value both load_bare_ms)
 row "load $(basename "$model") (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (1.05)  median of $(value both runs) runs each"
 lv=$(value sample load_viewer_ms) lb=$(value sample load_bare_ms)
 row "load map02.x (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (1.05)  median of $(value sample runs) runs each"
+lv=$(value many load_viewer_ms) lb=$(value many load_bare_ms)
+row "load csempe.x, 128 materials (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (0.20)  median of $(value many runs) runs each"
+lv=$(value many release_viewer_ms) lb=$(value many release_bare_ms)
+row "release csempe.x (ms)" "$lv" "$lb" "$(ratio "$lv" "$lb") (0.20)"
+lv=$(value many growth_viewer_kib) lb=$(value many growth_bare_kib)
+row "memory held by csempe.x (KiB)" "$lv" "$lb" "$(ratio "$lv" "$lb") (1.00)  private bytes with it loaded, over those before"
 
 for copies in 1 10 100 1000; do
     cv=$(value both scale_${copies}_viewer_ms) cb=$(value both scale_${copies}_bare_ms)
