@@ -8,9 +8,9 @@
 
 #include "app/Graphics.h"
 #include "app/Platform.h"
-#include "scene/ImageFileCheck.h"
-#include "scene/XFileAdjustments.h"
-#include "scene/XFileCheck.h"
+#include "formats/ImageFileCheck.h"
+#include "formats/XFileAdjustments.h"
+#include "formats/XFileCheck.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // Which image format a file is, as D3DX tells, and the checks of bitmaps, with their file header
 // or without it, and of Targa files.
-#include "scene/ImageFileCheck.h"
+#include "formats/ImageFileCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-#include "scene/FileBytes.h"
-#include "scene/ImageFormats.h"
+#include "formats/FileBytes.h"
+#include "formats/ImageFormats.h"
 
 namespace {
 

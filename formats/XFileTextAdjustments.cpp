@@ -1,5 +1,5 @@
 // The adjustments of a text .x file, made on its tokens as Wine's reader splits them.
-#include "scene/XFileAdjustments.h"
+#include "formats/XFileAdjustments.h"
 
 #include <algorithm>
 #include <cctype>

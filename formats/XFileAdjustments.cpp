@@ -1,7 +1,7 @@
 // Adjusted bytes for an .x file that Wine's loader refused: the choice of side by format, and
 // what the text and the binary side share (the templates to declare, the shortened names, the
 // material lists to give one index a face).
-#include "scene/XFileAdjustments.h"
+#include "formats/XFileAdjustments.h"
 
 #include <algorithm>
 #include <cctype>

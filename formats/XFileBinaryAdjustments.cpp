@@ -7,8 +7,8 @@
 #include <iterator>
 #include <map>
 
-#include "scene/FileBytes.h"
-#include "scene/XFileAdjustments.h"
+#include "formats/FileBytes.h"
+#include "formats/XFileAdjustments.h"
 
 namespace {
 

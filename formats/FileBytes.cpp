@@ -1,5 +1,5 @@
 // Reading the numbers in a file's bytes.
-#include "scene/FileBytes.h"
+#include "formats/FileBytes.h"
 
 uint32_t ReadLittleEndian(const std::string& bytes, size_t at, size_t width)
 {

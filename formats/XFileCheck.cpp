@@ -1,6 +1,6 @@
 // The checks of an .x file before the loader sees it: a compressed file is unpacked here, with
 // zlib, and a binary one, as written or once unpacked, must hold every token it begins.
-#include "scene/XFileCheck.h"
+#include "formats/XFileCheck.h"
 
 #include <zlib.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <optional>
 
-#include "scene/FileBytes.h"
+#include "formats/FileBytes.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "scene/FileBytes.h"
-#include "scene/ImageFormats.h"
+#include "formats/FileBytes.h"
+#include "formats/ImageFormats.h"
 
 namespace {
 
