@@ -66,11 +66,25 @@ std::optional<std::string> XFileAdjustedForWine(const std::string& file,
     if (file.size() < kXFileHeaderBytes)
         return std::nullopt;
     const std::string_view format = std::string_view(file).substr(8, 4);
+    std::optional<std::string> adjusted;
     if (format == "txt ")
-        return AdjustedTextXFile(file, standardTemplates);
-    if (format == "bin ")
-        return AdjustedBinaryXFile(file, standardTemplates);
-    return std::nullopt;
+        adjusted = AdjustedTextXFile(file, standardTemplates);
+    else if (format == "bin ")
+        adjusted = AdjustedBinaryXFile(file, standardTemplates);
+    if (adjusted && adjusted->size() > XFileAdjustedLimit(file.size(), standardTemplates))
+        return std::nullopt;
+    return adjusted;
+}
+
+size_t XFileAdjustedLimit(size_t fileBytes, const std::vector<std::string_view>& standardTemplates)
+{
+    // A declaration as binary tokens takes at most twice its text; an index repeated for each of
+    // a mesh's faces takes less than the faces.
+    constexpr size_t kGrowth = 4;
+    size_t declarationBytes = 0;
+    for (std::string_view declarations : standardTemplates)
+        declarationBytes += declarations.size();
+    return kGrowth * (fileBytes + declarationBytes);
 }
 
 std::string WithEdits(const std::string& bytes, std::vector<ByteEdit> edits)

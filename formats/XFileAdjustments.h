@@ -18,6 +18,10 @@
 std::optional<std::string> XFileAdjustedForWine(const std::string& file,
                                                 const std::vector<std::string_view>& standardTemplates);
 
+// The most bytes that adjusted bytes hold: a small multiple of the file's and of the standard
+// declarations they may add. A file whose adjustment would take more is not adjusted.
+size_t XFileAdjustedLimit(size_t fileBytes, const std::vector<std::string_view>& standardTemplates);
+
 // What the text and the binary side share.
 
 constexpr size_t kXFileHeaderBytes = 16;
