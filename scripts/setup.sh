@@ -10,6 +10,7 @@ packages=(
     wine wine64                                # runs the Windows programs
     xvfb xdotool imagemagick x11-utils         # virtual display, input, screenshots
     tesseract-ocr tesseract-ocr-hun            # reads text back from screenshots
+    clang zlib1g-dev                           # the native fuzzing build of formats/
     locales                                    # hu_HU.UTF-8, below
 )
 # The second Direct3D 9 (PELGRAV_D3D9=dxvk), where Debian packages it; Mesa's software Vulkan
@@ -19,17 +20,24 @@ dxvk_packaged && packages+=(dxvk-wine64 mesa-vulkan-drivers)
 sudo=
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}" >/dev/null
+    fi
+}
+install_missing "${packages[@]}"
+# libFuzzer and the sanitizers' runtimes come in a package named for clang's major version
+# (14 on Debian 12, 19 on Debian 13), which only the installed clang tells.
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p')
+install_missing "libclang-rt-$clang_major-dev"
 
 # Wine maps file names with Hungarian letters to Linux names through this locale.
 if ! locale -a 2>/dev/null | grep -qix 'hu_HU.utf8'; then
