@@ -1,5 +1,5 @@
 // The checks of an .x file before the loader sees it: a compressed file is unpacked here, with
-// zlib, and a binary one, as written or once unpacked, must hold every token it begins.
+// zlib, and every body, text or binary, as written or once unpacked, must fit Wine's reader.
 #include "formats/XFileCheck.h"
 
 #include <zlib.h>
@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "formats/FileBytes.h"
+#include "formats/XFileWineLimits.h"
 
 namespace {
 
@@ -27,8 +28,9 @@ constexpr char kChunkSignature[] = "CK";
 constexpr size_t kSignatureBytes = 2;
 constexpr size_t kLargestChunk = 32 * 1024;
 constexpr size_t kHistoryBytes = 32 * 1024;   // a chunk may refer back this far into the last
-// The loader takes the file's size in 32 bits, and parts of it count in signed ones.
-constexpr uint64_t kLargestUnpacked = 0x7FFFFFFF;
+// Wine's reader needs about four times a body's bytes for what it reads from them, and D3DX
+// more for the mesh: the largest real files unpack to 15 MB.
+constexpr uint64_t kLargestXFile = 64 * 1024 * 1024;
 
 bool HeaderIsAnXFile(const std::string& file)
 {
@@ -75,7 +77,7 @@ std::optional<std::string> Unpacked(const std::string& file, const char* plainFo
     if (file.size() < kHeaderBytes + kTotalBytes)
         return std::nullopt;
     const uint64_t statedTotal = ReadLittleEndian(file, kHeaderBytes, kTotalBytes);
-    if (statedTotal > kLargestUnpacked)
+    if (statedTotal > kLargestXFile)
         return std::nullopt;
     std::string unpacked = file.substr(0, kHeaderBytes);
     unpacked.replace(kFormatOffset, 4, plainFormat);
@@ -101,77 +103,24 @@ std::optional<std::string> Unpacked(const std::string& file, const char* plainFo
     return unpacked;
 }
 
-// The tokens of a binary body: each a WORD. A name and a string go on with a DWORD length and
-// their bytes, a string then with a WORD that ends it; an integer is a DWORD, a GUID 16 bytes;
-// an integer or float list goes on with a DWORD count and that many DWORDs or floats. The rest
-// are the punctuation and keywords, a WORD alone.
-enum Token : uint32_t {
-    kName = 1, kString = 2, kInteger = 3, kGuid = 5, kIntegerList = 6, kFloatList = 7,
-    kFirstPunctuation = 10, kLastPunctuation = 20, kTemplate = 31, kFirstKeyword = 40,
-    kLastKeyword = 52
-};
-
-// Wine's reader copies a name or a string into 100 bytes on its stack, a zero after it, however
-// long the file says it is.
-constexpr uint64_t kLongestName = 99;
-
-bool IsWordAlone(uint32_t token)
-{
-    return (token >= kFirstPunctuation && token <= kLastPunctuation) || token == kTemplate ||
-           (token >= kFirstKeyword && token <= kLastKeyword);
-}
-
-// Whether every token from `at` on lies within the body, and every name and string within what Wine's
-// reader keeps of one: it takes a length or a count as the file states it.
-bool BinaryTokensFit(const std::string& body, size_t at, size_t floatBytes)
-{
-    while (at < body.size()) {
-        if (body.size() - at < 2)
-            return false;
-        const uint32_t token = ReadLittleEndian(body, at, 2);
-        at += 2;
-        uint64_t dataBytes = 0;
-        if (token == kName || token == kString || token == kIntegerList || token == kFloatList) {
-            if (body.size() - at < 4)
-                return false;
-            const uint64_t count = ReadLittleEndian(body, at, 4);
-            at += 4;
-            if ((token == kName || token == kString) && count > kLongestName)
-                return false;
-            dataBytes = token == kName ? count
-                      : token == kString ? count + 2
-                      : count * (token == kIntegerList ? 4 : floatBytes);
-        } else if (token == kInteger) {
-            dataBytes = 4;
-        } else if (token == kGuid) {
-            dataBytes = 16;
-        } else if (!IsWordAlone(token)) {
-            return false;
-        }
-        if (body.size() - at < dataBytes)
-            return false;
-        at += dataBytes;
-    }
-    return true;
-}
-
 } // namespace
+
+std::optional<std::string> XFileUnpacked(std::string file)
+{
+    if (!HeaderIsAnXFile(file) || file.size() > kLargestXFile)
+        return std::nullopt;
+    const std::string format = file.substr(kFormatOffset, 4);
+    if (format == "txt " || format == "bin ")
+        return file;
+    if (format == "tzip" || format == "bzip")
+        return Unpacked(file, format == "tzip" ? "txt " : "bin ");
+    return std::nullopt;
+}
 
 std::optional<std::string> XFileForLoader(std::string file)
 {
-    if (!HeaderIsAnXFile(file))
+    std::optional<std::string> body = XFileUnpacked(std::move(file));
+    if (!body || !XFileFitsWinesReader(*body))
         return std::nullopt;
-    const std::string format = file.substr(kFormatOffset, 4);
-    const size_t floatBytes = file.compare(kFloatSizeOffset, 4, "0064") == 0 ? 8 : 4;
-    if (format == "txt ")
-        return file;
-    if (format == "bin ")
-        return BinaryTokensFit(file, kHeaderBytes, floatBytes) ? std::optional(std::move(file))
-                                                               : std::nullopt;
-    if (format != "tzip" && format != "bzip")
-        return std::nullopt;
-    std::optional<std::string> unpacked = Unpacked(file, format == "tzip" ? "txt " : "bin ");
-    if (unpacked && format == "bzip" && !BinaryTokensFit(*unpacked, kHeaderBytes, floatBytes))
-        return std::nullopt;
-    return unpacked;
+    return body;
 }
