@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint64_t kMostPixels = uint64_t(1) << 28;
+constexpr uint64_t kMostPixels = uint64_t(1) << 24;
 
 bool StartsWith(const std::string& bytes, std::string_view signature)
 {

@@ -1,62 +1,205 @@
-// Adjusted bytes for an .x file that Wine's loader refused: the choice of side by format, and
-// what the text and the binary side share (the templates to declare, the shortened names, the
-// material lists to give one index a face).
+// Adjusted bytes for an .x body that Wine's reader refuses or can't read safely, made on its
+// tokens as Wine's reader reads them, text and binary alike, in one pass and within a bound.
 #include "formats/XFileAdjustments.h"
 
-#include <algorithm>
-#include <cctype>
-#include <set>
+#include <unordered_map>
+
+#include "formats/FileBytes.h"
+#include "formats/XFileAdjusting.h"
+#include "formats/XFileWineLimits.h"
 
 namespace {
 
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
+// A short name is the long one's first bytes and a number: within Wine's 40 bytes.
+constexpr size_t kShortNamePrefix = 24;
+// A binary lone integer is a WORD and a DWORD; a comma between two of them, a WORD.
+constexpr size_t kIntegerTokenBytes = 6;
 
-std::set<std::string> LoweredSet(const std::vector<std::string>& names)
-{
-    std::set<std::string> lowered;
-    for (const std::string& name : names)
-        lowered.insert(Lowered(name));
-    return lowered;
-}
+class Adjustment {
+public:
+    Adjustment(const std::string& file, const std::vector<std::string_view>& standardTemplates)
+        : file(file), binary(file.compare(8, 4, "bin ") == 0), standardTemplates(standardTemplates),
+          tokens(file), edits(file.size(), XFileAdjustedLimit(file.size(), standardTemplates)),
+          materialLists(file.size())
+    {
+    }
 
-// One template declaration of a standard templates text: `template Name { ... }`.
-struct TemplateDeclaration {
-    std::string name;
-    std::string_view text;
-    std::vector<std::string> words;   // its member types among them
-};
+    std::optional<std::string> adjusted()
+    {
+        if (!readTokens() || !shortenLongNames() || !declareMissingTemplates() || edits.empty())
+            return std::nullopt;
+        return edits.appliedTo(file);
+    }
 
-std::vector<TemplateDeclaration> TemplateDeclarations(std::string_view file)
-{
-    std::vector<TemplateDeclaration> declarations;
-    const std::vector<TextToken> tokens = TextTokens(file, kXFileHeaderBytes);
-    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
-        if (tokens[i].kind != TextToken::Kind::Word || !EqualsIgnoringCase(tokens[i].text, "template"))
-            continue;
-        TemplateDeclaration declaration{Lowered(tokens[i + 1].text), {}, {}};
-        size_t end = i + 2;
-        for (int depth = 0; end < tokens.size(); ++end) {
-            if (tokens[end].kind == TextToken::Kind::Word)
-                declaration.words.push_back(Lowered(tokens[end].text));
-            else if (tokens[end].text == "{")
-                ++depth;
-            else if (tokens[end].text == "}" && --depth == 0)
+private:
+    // False when the edits would take more bytes than the bound.
+    bool readTokens()
+    {
+        for (XTokenSpan token = tokens.next(); token.id != XToken::None; token = tokens.next()) {
+            const bool stop = token.id == XToken::Error || token.id == XToken::Unsafe;
+            if (!(stop ? unreadable(token) : adjust(token)))
+                return false;
+            if (stop && !tokens.resumeAfter(token))
                 break;
         }
-        if (end == tokens.size())
-            break;
-        declaration.text = file.substr(tokens[i].begin, tokens[end].begin + 1 - tokens[i].begin);
-        declarations.push_back(declaration);
-        i = end;
+        return true;
     }
-    return declarations;
-}
+
+    bool adjust(const XTokenSpan& token)
+    {
+        switch (token.id) {
+        case XToken::Name:
+            if (!binary && WithoutExponent(token.text))
+                return unreadable(token);
+            name(token, binary ? token.text : bytesOf(token));
+            return true;
+        case XToken::Template:
+            ++fileTemplates;
+            headerNames.clear();
+            declaring = true;
+            return true;
+        case XToken::OpenBrace:
+            materialLists.objectOpened(headerNames.empty() ? "" : headerNames.front());
+            break;
+        case XToken::CloseBrace:
+            materialLists.objectClosed();
+            break;
+        case XToken::Cstring:
+            // Wine's reader takes no CSTRING member; a STRING one holds the same text.
+            headerNames.clear();
+            declaring = false;
+            return edits.add({token.begin, token.end, binary ? LittleEndian(uint16_t(XToken::Lpstr), 2) : "STRING"});
+        case XToken::Integer:
+        case XToken::Float:
+            headerNames.clear();
+            return number(token, token.id == XToken::Integer ? token.value : 0);
+        default:
+            break;
+        }
+        headerNames.clear();
+        declaring = false;
+        return true;
+    }
+
+    // A token Wine's reader stops at: a text number with an exponent is written without one, and
+    // a binary name too long for Wine's value buffer is shortened like any long name.
+    bool unreadable(const XTokenSpan& token)
+    {
+        const std::string_view word = bytesOf(token);
+        if (binary && token.id == XToken::Unsafe && ReadLittleEndian(file, token.begin, 2) == uint16_t(XToken::Name)) {
+            name(token, word.substr(kIntegerTokenBytes));
+            return true;
+        }
+        const std::optional<std::string> plain = binary ? std::nullopt : WithoutExponent(word);
+        if (!plain)
+            return true;
+        const ShortMaterialLists::Number use = materialLists.next(0);
+        return use != ShortMaterialLists::Number::Other || edits.add({token.begin, token.end, *plain});
+    }
+
+    void name(const XTokenSpan& token, std::string_view fullName)
+    {
+        const std::string lowered = Lowered(fullName);
+        if (declaring)
+            declaredNames.insert(lowered);
+        declaring = false;
+        usedNames.insert(lowered);
+        headerNames.push_back(std::string(fullName));
+        if (fullName.size() > kLongestWineName)
+            longNames.push_back({token.begin, token.end, std::string(fullName)});
+    }
+
+    bool number(const XTokenSpan& token, uint32_t value)
+    {
+        const ShortMaterialLists::Number use = materialLists.next(value);
+        const uint32_t faces = materialLists.faceCount();
+        if (use == ShortMaterialLists::Number::IndexCount) {
+            if (binary)
+                return edits.add({token.end - 4, token.end, LittleEndian(faces, 4)});
+            return edits.add({token.begin, token.end, std::to_string(faces)});
+        }
+        return use != ShortMaterialLists::Number::Index || repeatIndex(token, faces);
+    }
+
+    // The one index of a short material list, written once for each face.
+    bool repeatIndex(const XTokenSpan& token, uint32_t faces)
+    {
+        const std::string_view index = bytesOf(token);
+        if (binary && token.list) {
+            const size_t countAt = *token.list + 2;
+            const uint32_t count = ReadLittleEndian(file, countAt, 4);
+            return edits.haveRoomFor(size_t{faces} * 4) &&
+                   edits.add({countAt, countAt + 4, LittleEndian(count + faces - 1, 4)}) &&
+                   edits.add({token.end, token.end, Repeated("", index, faces - 1)});
+        }
+        const std::string separator = binary ? LittleEndian(uint16_t(XToken::Comma), 2) : ",";
+        if (!edits.haveRoomFor(size_t{faces} * (index.size() + separator.size())))
+            return false;
+        return edits.add({token.begin, token.end, std::string(index) + Repeated(separator, index, faces - 1)});
+    }
+
+    static std::string Repeated(const std::string& separator, std::string_view piece, uint32_t times)
+    {
+        std::string repeated;
+        repeated.reserve(times * (separator.size() + piece.size()));
+        for (uint32_t i = 0; i < times; ++i)
+            repeated.append(separator).append(piece);
+        return repeated;
+    }
+
+    // Each use of a name longer than Wine's 40-byte fields keep gets one short name, the same
+    // everywhere, that no other name of the file has. Strings are left as they are: a texture's
+    // file name is no object's.
+    bool shortenLongNames()
+    {
+        std::unordered_map<std::string, std::string> shortNames;
+        for (const LongName& name : longNames) {
+            auto [entry, isNew] = shortNames.try_emplace(name.text);
+            while (isNew && (entry->second.empty() || usedNames.contains(Lowered(entry->second))))
+                entry->second = name.text.substr(0, kShortNamePrefix) + "_" + std::to_string(++shortNamesMade);
+            usedNames.insert(Lowered(entry->second));
+            if (!edits.add({name.begin, name.end, NameBytes(binary, entry->second)}))
+                return false;
+        }
+        return true;
+    }
+
+    // Never more than Wine's table holds: such a file is refused rather than tried.
+    bool declareMissingTemplates()
+    {
+        MissingTemplates missing = MissingStandardTemplates(standardTemplates, usedNames, declaredNames, binary);
+        if (missing.count == 0)
+            return true;
+        return fileTemplates + missing.count <= kMostFileTemplates &&
+               edits.add({kXFileHeaderBytes, kXFileHeaderBytes, std::move(missing.bytes)});
+    }
+
+    std::string_view bytesOf(const XTokenSpan& token) const
+    {
+        return std::string_view(file).substr(token.begin, token.end - token.begin);
+    }
+
+    struct LongName {
+        size_t begin;
+        size_t end;
+        std::string text;
+    };
+
+    const std::string& file;
+    const bool binary;
+    const std::vector<std::string_view>& standardTemplates;
+    XTokenReader tokens;
+    ByteEdits edits;
+    ShortMaterialLists materialLists;
+    // The names since the last other token: at an object's brace, its template name and its own.
+    std::vector<std::string> headerNames;
+    std::unordered_set<std::string> usedNames;       // lowered
+    std::unordered_set<std::string> declaredNames;   // lowered
+    std::vector<LongName> longNames;
+    size_t fileTemplates = 0;
+    size_t shortNamesMade = 0;
+    bool declaring = false;
+};
 
 } // namespace
 
@@ -66,130 +209,18 @@ std::optional<std::string> XFileAdjustedForWine(const std::string& file,
     if (file.size() < kXFileHeaderBytes)
         return std::nullopt;
     const std::string_view format = std::string_view(file).substr(8, 4);
-    std::optional<std::string> adjusted;
-    if (format == "txt ")
-        adjusted = AdjustedTextXFile(file, standardTemplates);
-    else if (format == "bin ")
-        adjusted = AdjustedBinaryXFile(file, standardTemplates);
-    if (adjusted && adjusted->size() > XFileAdjustedLimit(file.size(), standardTemplates))
+    if (format != "txt " && format != "bin ")
         return std::nullopt;
-    return adjusted;
+    return Adjustment(file, standardTemplates).adjusted();
 }
 
 size_t XFileAdjustedLimit(size_t fileBytes, const std::vector<std::string_view>& standardTemplates)
 {
     // A declaration as binary tokens takes at most twice its text; an index repeated for each of
-    // a mesh's faces takes less than the faces.
+    // a mesh's faces takes less than the faces, or than the bytes the file has for them.
     constexpr size_t kGrowth = 4;
     size_t declarationBytes = 0;
     for (std::string_view declarations : standardTemplates)
         declarationBytes += declarations.size();
     return kGrowth * (fileBytes + declarationBytes);
-}
-
-std::string WithEdits(const std::string& bytes, std::vector<ByteEdit> edits)
-{
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const ByteEdit& a, const ByteEdit& b) { return a.begin < b.begin; });
-    std::string edited;
-    size_t at = 0;
-    for (const ByteEdit& edit : edits) {
-        edited.append(bytes, at, edit.begin - at);
-        edited += edit.replacement;
-        at = edit.end;
-    }
-    edited.append(bytes, at);
-    return edited;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && Lowered(a) == Lowered(b);
-}
-
-std::string MissingStandardTemplates(const std::vector<std::string_view>& standardTemplates,
-                                     const std::vector<std::string>& usedNames,
-                                     const std::vector<std::string>& declaredNames)
-{
-    std::vector<TemplateDeclaration> declarations;
-    for (std::string_view file : standardTemplates) {
-        const std::vector<TemplateDeclaration> more = TemplateDeclarations(file);
-        declarations.insert(declarations.end(), more.begin(), more.end());
-    }
-    // Template names compare without case in Wine's loader.
-    const std::set<std::string> declared = LoweredSet(declaredNames);
-    std::set<std::string> wanted = LoweredSet(usedNames);
-    // A template comes after those it is built of: going backwards, what one needs is known
-    // before its own declaration is reached.
-    std::vector<std::string_view> missing;
-    for (auto it = declarations.rbegin(); it != declarations.rend(); ++it) {
-        if (!wanted.contains(it->name) || declared.contains(it->name))
-            continue;
-        missing.push_back(it->text);
-        wanted.insert(it->words.begin(), it->words.end());
-    }
-    std::string text;
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        text.append(*it).append("\n");
-    return text;
-}
-
-std::vector<std::string> ShortNamesFor(const std::vector<std::string>& longNames,
-                                       const std::vector<std::string>& names)
-{
-    // Wine's loader keeps an object's name in 40 bytes: a short one is its first 24 bytes and a
-    // number.
-    std::set<std::string> taken(names.begin(), names.end());
-    std::vector<std::string> shortNames;
-    int number = 0;
-    for (const std::string& longName : longNames) {
-        std::string shortName;
-        do
-            shortName = longName.substr(0, 24) + "_" + std::to_string(++number);
-        while (taken.contains(shortName));
-        taken.insert(shortName);
-        shortNames.push_back(shortName);
-    }
-    return shortNames;
-}
-
-ShortMaterialLists::ShortMaterialLists(size_t bodyBytes) : bodyBytes(bodyBytes) {}
-
-void ShortMaterialLists::objectOpened(std::string_view templateName)
-{
-    open.push_back({EqualsIgnoringCase(templateName, "Mesh"),
-                    EqualsIgnoringCase(templateName, "MeshMaterialList"), 0, 0, std::nullopt, false});
-}
-
-void ShortMaterialLists::objectClosed()
-{
-    if (!open.empty())
-        open.pop_back();
-}
-
-ShortMaterialLists::Number ShortMaterialLists::next(uint32_t value)
-{
-    if (open.empty())
-        return Number::Other;
-    Object& object = open.back();
-    const uint64_t index = object.numbersSeen++;
-    if (object.mesh) {
-        if (index == 0)
-            object.vertexCount = value;
-        else if (index == 1 + 3 * object.vertexCount && value <= bodyBytes)   // each face takes bytes
-            object.faceCount = value;
-        return Number::Other;
-    }
-    if (!object.materialList || open.size() < 2 || !open[open.size() - 2].faceCount)
-        return Number::Other;
-    if (index == 1 && value == 1 && faceCount() > 1) {
-        object.shortList = true;
-        return Number::IndexCount;
-    }
-    return index == 2 && object.shortList ? Number::Index : Number::Other;
-}
-
-uint32_t ShortMaterialLists::faceCount() const
-{
-    return open.size() < 2 ? 0 : open[open.size() - 2].faceCount.value_or(0);
 }

@@ -2,6 +2,7 @@
 #include "scene/Model.h"
 
 #include <map>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "formats/ImageFileCheck.h"
 #include "formats/XFileAdjustments.h"
 #include "formats/XFileCheck.h"
+#include "formats/XFileWineLimits.h"
 
 namespace {
 
@@ -55,6 +57,18 @@ D3DMATERIAL9 withAmbientFromDiffuse(D3DMATERIAL9 material)
     return material;
 }
 
+// A file can make the reading, unpacking, checking or adjusting of its bytes ask for more memory
+// than there is: that file is refused like any other, and the viewer goes on.
+template <typename Work, typename Result>
+Result refusedWhenOutOfMemory(Work work, Result refusal)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return refusal;
+    }
+}
+
 // The textures of one load: each file is read, checked and made into a texture once, however
 // many materials name it, and every material that names it holds a reference of its own. A file
 // that failed is not tried again.
@@ -80,7 +94,9 @@ private:
     static HRESULT create(const std::string& path, ComPtr<IDirect3DTexture9>& texture)
     {
         std::string bytes;
-        if (!platform().readFile(path.c_str(), bytes) || !ImageMayBeLoaded(bytes))
+        const bool usable = refusedWhenOutOfMemory(
+            [&] { return platform().readFile(path.c_str(), bytes) && ImageMayBeLoaded(bytes); }, false);
+        if (!usable)
             return D3DXERR_INVALIDDATA;
         // What D3DXCreateTextureFromFileA passes on for a file it has read.
         return platform().createTextureFromFileInMemoryEx(
@@ -96,14 +112,21 @@ private:
 // gives them: text .x files of their declarations.
 const std::vector<std::string_view> kStandardTemplates = {XSKINEXP_TEMPLATES, XEXTENSIONS_TEMPLATES};
 
-// The bytes the mesh loader is to parse, or nothing when the file can't be read or fails its
-// check.
-std::optional<std::string> meshBytes(const std::string& fileName)
+// The body of the .x file for the mesh loader, or nothing when the file can't be read or isn't
+// one.
+std::optional<std::string> meshBody(const std::string& fileName)
 {
-    std::string bytes;
-    if (!platform().readFile(fileName.c_str(), bytes))
-        return std::nullopt;
-    return XFileForLoader(std::move(bytes));
+    return refusedWhenOutOfMemory([&]() -> std::optional<std::string> {
+        std::string bytes;
+        if (!platform().readFile(fileName.c_str(), bytes))
+            return std::nullopt;
+        return XFileUnpacked(std::move(bytes));
+    }, std::optional<std::string>());
+}
+
+bool fitsWinesReader(const std::string& body)
+{
+    return refusedWhenOutOfMemory([&] { return XFileFitsWinesReader(body); }, false);
 }
 
 HRESULT loadMeshFromBytes(const std::string& bytes, ComPtr<ID3DXBuffer>& materialBuffer,
@@ -117,22 +140,27 @@ HRESULT loadMeshFromBytes(const std::string& bytes, ComPtr<ID3DXBuffer>& materia
 }
 
 // The mesh of the .x file `fileName`, from its checked bytes. Wine's loader refuses some files
-// that Windows' loader reads, for limits of its own: adjusted bytes, checked as any file is, get
-// one more try. A file that loads needs none. The bytes go when the mesh has been made.
+// that Windows' loader reads, for limits of its own, and can't read others safely: adjusted bytes,
+// checked as any file is, get one more try. A file that loads needs none. The bytes go when the
+// mesh has been made.
 HRESULT loadMesh(const std::string& fileName, ComPtr<ID3DXBuffer>& materialBuffer,
                  DWORD& materialCount, ComPtr<ID3DXMesh>& mesh)
 {
-    std::optional<std::string> bytes = meshBytes(fileName);
-    if (!bytes)
+    std::optional<std::string> body = meshBody(fileName);
+    if (!body)
         return E_FAIL;
-    const HRESULT result = loadMeshFromBytes(*bytes, materialBuffer, materialCount, mesh);
-    if (SUCCEEDED(result))
+    HRESULT result = E_FAIL;
+    if (fitsWinesReader(*body)) {
+        result = loadMeshFromBytes(*body, materialBuffer, materialCount, mesh);
+        if (SUCCEEDED(result))
+            return result;
+    }
+    std::optional<std::string> adjusted = refusedWhenOutOfMemory(
+        [&] { return XFileAdjustedForWine(*body, kStandardTemplates); }, std::optional<std::string>());
+    body.reset();
+    if (!adjusted || !fitsWinesReader(*adjusted))
         return result;
-    std::optional<std::string> adjusted = XFileAdjustedForWine(*bytes, kStandardTemplates);
-    bytes.reset();
-    if (adjusted)
-        adjusted = XFileForLoader(std::move(*adjusted));
-    return adjusted ? loadMeshFromBytes(*adjusted, materialBuffer, materialCount, mesh) : result;
+    return loadMeshFromBytes(*adjusted, materialBuffer, materialCount, mesh);
 }
 
 } // namespace

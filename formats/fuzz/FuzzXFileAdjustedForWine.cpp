@@ -1,5 +1,5 @@
-// Fuzzes the second try's adjustment of an .x file as the viewer makes it, on bytes the check
-// let through: the adjusted bytes keep within their bound and pass the check once more.
+// Fuzzes the reading of an .x body along Wine's grammar and the second try's adjustment of it, in
+// the viewer's order: the adjusted bytes keep within their bound and stay an .x body.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -10,6 +10,7 @@
 #include "StandardTemplates.h"
 #include "formats/XFileAdjustments.h"
 #include "formats/XFileCheck.h"
+#include "formats/XFileWineLimits.h"
 #include "formats/fuzz/Property.h"
 
 namespace {
@@ -21,15 +22,17 @@ const std::vector<std::string_view> kStandardTemplates = {XSKINEXP_TEMPLATES, XE
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::optional<std::string> checked =
-        XFileForLoader(std::string(reinterpret_cast<const char*>(data), size));
-    if (!checked)
+    const std::optional<std::string> body =
+        XFileUnpacked(std::string(reinterpret_cast<const char*>(data), size));
+    if (!body)
         return 0;
-    const std::optional<std::string> adjusted = XFileAdjustedForWine(*checked, kStandardTemplates);
+    XFileFitsWinesReader(*body);
+    const std::optional<std::string> adjusted = XFileAdjustedForWine(*body, kStandardTemplates);
     if (!adjusted)
         return 0;
-    RequireProperty(adjusted->size() <= XFileAdjustedLimit(checked->size(), kStandardTemplates),
+    RequireProperty(adjusted->size() <= XFileAdjustedLimit(body->size(), kStandardTemplates),
                     "the adjusted bytes are no more than XFileAdjustedLimit");
-    RequireProperty(XFileForLoader(*adjusted).has_value(), "the adjusted bytes pass the check again");
+    RequireProperty(XFileUnpacked(*adjusted) == adjusted, "the adjusted bytes are an .x body as they are");
+    XFileFitsWinesReader(*adjusted);
     return 0;
 }

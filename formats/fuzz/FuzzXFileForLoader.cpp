@@ -12,8 +12,8 @@ namespace {
 
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kFormatOffset = 8;
-// The loader takes the size of its bytes in 32 bits, and parts of it count in signed ones.
-constexpr size_t kLargestForLoader = 0x7FFFFFFF;
+// The largest body the viewer hands the loader.
+constexpr size_t kLargestForLoader = 64 * 1024 * 1024;
 
 bool IsCompressed(const std::string& file)
 {
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                         forLoader->compare(0, kHeaderBytes, HeaderForLoader(file)) == 0,
                     "the loader's bytes begin with the file's header, the format named as plain");
     RequireProperty(forLoader->size() <= kLargestForLoader,
-                    "the loader's bytes are no more than 2^31 - 1");
+                    "the loader's bytes are no more than 64 MiB");
     RequireProperty(IsCompressed(file) || *forLoader == file,
                     "a text or binary file goes to the loader as it is");
     return 0;
