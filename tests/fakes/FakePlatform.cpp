@@ -1,6 +1,8 @@
 // The platform functions bound to fakes: every call logged, every result set in advance.
 #include "tests/fakes/FakePlatform.h"
 
+#include <new>
+
 #include "app/Graphics.h"
 #include "app/Input.h"
 #include "app/Shell.h"
@@ -264,6 +266,8 @@ bool FakePlatform::readFile(LPCSTR fileName, std::string& bytes)
     bytes.clear();
     if (missingFiles.contains(file))
         return false;
+    if (hugeFiles.contains(file))
+        throw std::bad_alloc();
     const auto listed = files.find(file);
     bytes = listed != files.end() ? listed->second : madeUpFile(file);
     filesRead[file] = bytes;

@@ -84,6 +84,7 @@ public:
     std::map<std::string, std::string> files;
     std::map<std::string, MeshFile> meshFiles;   // a file not listed loads as MeshFile{}
     std::set<std::string> missingFiles;          // files that can't be read
+    std::set<std::string> hugeFiles;             // files too large for memory: reading throws
     std::set<std::string> refusedFiles;          // files read, but refused by the loaders
     HRESULT refusedFileResult = D3DXERR_INVALIDDATA;
     HRESULT fontResult = D3D_OK;   // on failure, a dangling pointer is left in the out-parameter

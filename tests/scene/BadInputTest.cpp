@@ -484,6 +484,29 @@ MeshCase materialsCase(std::string label, std::string counts, std::string materi
     return partCase(std::move(label), &MeshText::materials, materialList(counts, materials));
 }
 
+// The square with `before` between the header and the mesh, and `after` behind it.
+MeshCase aroundCase(std::string label, std::function<std::string()> before, std::string after = "")
+{
+    return {std::move(label), [=] { return MeshText{}.text().insert(16, "\n" + before() + "\n") + after; }};
+}
+
+// `count` templates of one DWORD each, named T0, T1 and on.
+std::string templates(size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+        text += "template T" + std::to_string(i) + " {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E7F>\nDWORD x;\n}\n";
+    return text;
+}
+
+std::string repeated(const std::string& piece, size_t times)
+{
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
 // The file was read once; then it is spoilt and read again.
 class RejectedMeshFile : public BadInput, public testing::WithParamInterface<MeshCase> {};
 
@@ -603,9 +626,9 @@ INSTANTIATE_TEST_SUITE_P(
                              }}),
     labelOf<MeshCase>);
 
-// Binary files whose lengths and counts run past their data, and names and strings longer than
-// the 100 bytes Wine's reader keeps for one on its stack. Above each, what the loader did before
-// the check that walks the tokens, on Wine 8 and Wine 10 alike.
+// Binary files whose lengths and counts run past their data, and a string longer than the 512
+// bytes Wine's reader keeps for a token's value. Above each, what the loader did before the check
+// that walks the tokens, on Wine 8 and Wine 10 alike.
 INSTANTIATE_TEST_SUITE_P(
     BadInputBinaryTokens, RejectedMeshFile,
     testing::Values(
@@ -616,10 +639,42 @@ INSTANTIATE_TEST_SUITE_P(
         binaryCountCase("StringLongerThanTheFile", kString, 7, 0x7FFFFFFF),
         // Crashed the loader: a page fault once the name had run over its stack, and so for
         // the next two
-        MeshCase{"NameOf5000Bytes", [] { return binarySquare(std::string(5000, 'n')); }},
-        MeshCase{"StringOf5000Bytes", [] { return binarySquare("negyzet", std::string(5000, 'f')); }},
-        MeshCase{"CompressedWithANameOf5000Bytes",
-                 [] { return compressedFile(binarySquare(std::string(5000, 'n'))); }}),
+        MeshCase{"StringOf5000Bytes", [] { return binarySquare("negyzet", std::string(5000, 'f')); }}),
+    labelOf<MeshCase>);
+
+// Files that would take Wine's reader past its fixed tables, or keep it or D3DX busy for good.
+// Above each, what it did to the viewer before the check that follows Wine's reader.
+INSTANTIATE_TEST_SUITE_P(
+    BadInputWineTables, RejectedMeshFile,
+    testing::Values(
+        // Crashed: the template table of 200 overrun, D3DX's 35 and Wine's first one counted
+        aroundCase("MoreTemplatesThanWinesTable", [] { return templates(165); }),
+        // Crashed: the second try's standard declarations would have overrun it
+        MeshCase{"OneTemplateShortOfTheTableAndAStandardOneUndeclared", [] {
+                     MeshText mesh;
+                     mesh.materials += "VertexDuplicationIndices {\n4;\n4;\n0,\n1,\n2,\n3;\n}\n";
+                     return mesh.text().insert(16, "\n" + templates(164));
+                 }},
+        aroundCase("ATemplateOf51Members", [] {
+            return "template Wide {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E7F>\n" +
+                   repeated("DWORD x;\n", 51) + "}\n";
+        }),
+        aroundCase("ATemplateOf201Restrictions", [] {
+            return "template Open {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E7F>\n[" +
+                   repeated("Frame,", 200) + "Frame]\n}\n";
+        }),
+        aroundCase("AnObjectOf201Children", [] { return std::string(); },
+                   "Frame {\n" + repeated("Frame { }\n", 201) + "}\n"),
+        aroundCase("ObjectsNested257Deep", [] { return std::string(); },
+                   repeated("Frame {\n", 257) + repeated("}\n", 257)),
+        // Crashed: D3DX follows a reference into what it refers to, here for ever
+        aroundCase("AFrameReferringToItself", [] { return std::string(); }, "Frame A {\n{ A }\n}\n"),
+        // Hung: four billion elements, each read without a token
+        aroundCase("AnArrayOfElementsWithoutData", [] {
+            return "template Empty {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E70>\n}\n"
+                   "template Many {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E71>\nDWORD n;\narray Empty e[n];\n}\n"
+                   "Many {\n4000000000;\n}\n";
+        })),
     labelOf<MeshCase>);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -789,9 +844,14 @@ INSTANTIATE_TEST_SUITE_P(
                                                               "CSTRING text;\n}\nLabel {\n\"square\";\n}\n");
                       }},
                      1, {}},
-        // E_FAIL: "Reference to unknown object", the material of that name refused
-        AcceptedCase{{"AReferenceToANameOf64Bytes", [] {
-                          const std::string name(64, 'n');
+        // Crashed: a name past the 512 bytes of Wine's token value, and so for the next one
+        AcceptedCase{{"BinaryNameOf5000Bytes", [] { return binarySquare(std::string(5000, 'n')); }}, 1, {}},
+        AcceptedCase{{"CompressedWithANameOf5000Bytes",
+                      [] { return compressedFile(binarySquare(std::string(5000, 'n'))); }},
+                     1, {}},
+        // E_FAIL: "Reference to unknown object", the material of that name cut where it is kept
+        AcceptedCase{{"AReferenceToANameOf41Bytes", [] {
+                          const std::string name(41, 'n');
                           MeshText mesh;
                           mesh.materials = materialList("1;\n2;\n0,\n0;;", "{ " + name + " }\n");
                           return mesh.text().insert(16, "\n" + material(kWallTexture).insert(9, name + " "));
@@ -965,17 +1025,19 @@ std::string pngChunk(const std::string& type, const std::string& data)
            bigEndian(static_cast<uint32_t>(crc));
 }
 
-// A 2×2 PNG of grey pixels: each row a filter byte and three bytes a pixel, deflated.
-std::string pngFile()
+// A PNG of grey pixels, 2×2 unless told: each row a filter byte and three bytes a pixel, deflated.
+std::string pngFile(uint32_t width = 2, uint32_t height = 2)
 {
-    const std::string row = std::string(1, '\0') + std::string(6, '\x80');
-    const std::string rows = row + row;
+    const std::string row = std::string(1, '\0') + std::string(3 * size_t{width}, '\x80');
+    std::string rows;
+    for (uint32_t y = 0; y < height; ++y)
+        rows += row;
     uLongf packedBytes = compressBound(static_cast<uLong>(rows.size()));
     std::string packed(packedBytes, '\0');
     compress(reinterpret_cast<Bytef*>(packed.data()), &packedBytes,
              reinterpret_cast<const Bytef*>(rows.data()), static_cast<uLong>(rows.size()));
     packed.resize(packedBytes);
-    const std::string header = bigEndian(2) + bigEndian(2) + std::string("\x08\x02\0\0\0", 5);
+    const std::string header = bigEndian(width) + bigEndian(height) + std::string("\x08\x02\0\0\0", 5);
     return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
            pngChunk("IDAT", packed) + pngChunk("IEND", "");
 }
@@ -1006,7 +1068,10 @@ const auto kImageFiles = testing::Values(
     FileCase{"BitmapOf32768By2", [] { return bitmapFile(32768, 2); }, true},
     FileCase{"DdsOfTwoLevels", [] { return ddsFile(2, 2, 2, 20); }, true},
     FileCase{"Targa", targaFile, true},
-    FileCase{"Png", pngFile, true},
+    FileCase{"Png", [] { return pngFile(); }, true},
+    // Valid, but a texture of more pixels than 4096 × 4096 takes gigabytes in D3DX: 3.6 GiB for
+    // one of 16384 × 16384
+    FileCase{"PngOf4097By4097", [] { return pngFile(4097, 4097); }, false},
     // A bitmap without its file header, which D3DX reads as well: crashed both Wines
     FileCase{"BareBitmapOf65536By65536", [] { return bitmapClaiming(65536, 65536).substr(14); },
              false},

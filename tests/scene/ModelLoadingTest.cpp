@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <ostream>
+#include <set>
 #include <vector>
 
 namespace {
@@ -25,7 +26,7 @@ std::string textureFromMemory(const std::string& file)
 // A mesh file the loader can't read, or says it read but hands back no mesh for.
 struct UnreadableMesh {
     const char* name;
-    bool loadFails;   // else the load succeeds but hands back no mesh
+    std::set<std::string> FakePlatform::*unreadable;   // else the loader hands back no mesh
     std::vector<std::string> released;
 };
 
@@ -37,8 +38,8 @@ class UnreadableMeshFile : public ModelLoading,
 TEST_P(UnreadableMeshFile, ShowsItsNameOnceFailsAndLeavesEverythingUntouched)
 {
     const std::string file = "objektumok\\haz\\map02.x";
-    if (GetParam().loadFails)
-        fakes.missingFiles.insert(file);
+    if (GetParam().unreadable)
+        (fakes.*GetParam().unreadable).insert(file);
     else
         fakes.meshFiles[file].noMesh = true;
     g_sceneLight.Range = 123.0f;
@@ -56,8 +57,9 @@ TEST_P(UnreadableMeshFile, ShowsItsNameOnceFailsAndLeavesEverythingUntouched)
 
 INSTANTIATE_TEST_SUITE_P(
     Loaders, UnreadableMeshFile,
-    testing::Values(UnreadableMesh{"FailedLoad", true, {}},
-                    UnreadableMesh{"SuccessWithoutAMesh", false,
+    testing::Values(UnreadableMesh{"FailedLoad", &FakePlatform::missingFiles, {}},
+                    UnreadableMesh{"TooLargeForMemory", &FakePlatform::hugeFiles, {}},
+                    UnreadableMesh{"SuccessWithoutAMesh", nullptr,
                                    {"Release(materials:objektumok\\haz\\map02.x)"}}),
     [](const testing::TestParamInfo<UnreadableMesh>& info) { return info.param.name; });
 
@@ -220,10 +222,14 @@ TEST_P(UntexturedMaterials, GetNeitherABaseNorADetailTexture)
 INSTANTIATE_TEST_SUITE_P(EmptyOrAbsent, UntexturedMaterials,
                          testing::Values(std::nullopt, std::string()));
 
-TEST_F(ModelLoading, MissingTextureShowsItsPathOnceAndStillGetsADetailTexture)
+// A texture file that isn't there, or is too large for memory to read.
+class UnreadableTexture : public ModelLoading,
+                          public testing::WithParamInterface<std::set<std::string> FakePlatform::*> {};
+
+TEST_P(UnreadableTexture, ShowsItsPathOnceAndStillGetsADetailTexture)
 {
     fakes.meshFiles["objektumok\\haz\\map02.x"] = fileWithTexture("wall.bmp");
-    fakes.missingFiles.insert("objektumok\\haz\\wall.bmp");
+    (fakes.*GetParam()).insert("objektumok\\haz\\wall.bmp");
 
     Model model = loaded("objektumok\\haz\\map02.x");
 
@@ -232,6 +238,9 @@ TEST_F(ModelLoading, MissingTextureShowsItsPathOnceAndStillGetsADetailTexture)
     EXPECT_FALSE(model.textures.at(0));
     EXPECT_EQ(labelOf(model.detailTextures.at(0).get()), "texture:" + kDetailFile);
 }
+
+INSTANTIATE_TEST_SUITE_P(MissingOrHuge, UnreadableTexture,
+                         testing::Values(&FakePlatform::missingFiles, &FakePlatform::hugeFiles));
 
 TEST_F(ModelLoading, MissingDetailTextureIsSilent)
 {
