@@ -41,8 +41,6 @@ private:
     std::vector<ByteEdit> edits;
 };
 
-std::string Lowered(std::string_view text);
-
 // The bytes of tokens in a text or a binary body.
 std::string LittleEndian(uint32_t value, size_t width);
 std::string NameBytes(bool binary, std::string_view name);

@@ -41,14 +41,6 @@ std::string ByteEdits::appliedTo(std::string_view file)
     return edited;
 }
 
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
-
 std::string LittleEndian(uint32_t value, size_t width)
 {
     std::string bytes;

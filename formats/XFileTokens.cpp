@@ -102,6 +102,14 @@ XTokenSpan Spanned(XToken id, size_t begin, size_t end, std::string_view text = 
 
 } // namespace
 
+std::string Lowered(std::string_view text)
+{
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lowered;
+}
+
 XTokenReader::XTokenReader(std::string_view file)
     : file(file), at(kHeaderBytes), text(file.size() >= 12 && file.substr(8, 4) == "txt ")
 {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The numbers are those of the binary format. Wine's reader hands a string on as Lpstr, a text
@@ -32,6 +33,9 @@ struct XTokenSpan {
     uint32_t value = 0;      // an integer's value; a text one past 32 bits is the largest
     std::optional<size_t> list;   // where the binary list that holds this value begins
 };
+
+// Wine's reader compares template names without case: a name as they are compared.
+std::string Lowered(std::string_view text);
 
 // Reads the body of `file`, whose 16-byte header says whether it is text or binary; the header
 // itself is checked elsewhere.

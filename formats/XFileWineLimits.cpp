@@ -2,8 +2,6 @@
 // parse_object in d3dxof's parsing.c), counting what fills each of its tables.
 #include "formats/XFileWineLimits.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,14 +14,6 @@ namespace {
 // Of the templates D3DX registers, those whose objects may hold no data at all.
 constexpr std::string_view kStandardTemplatesWithoutData[] = {
     "frame", "animation", "animationset", "inlinedata", "progressivemesh", "propertybag"};
-
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
 
 bool IsPrimitive(XToken token)
 {
