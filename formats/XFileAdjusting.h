@@ -14,14 +14,8 @@
 
 constexpr size_t kXFileHeaderBytes = 16;
 
-// A replacement of the bytes [begin, end); begin == end inserts.
-struct ByteEdit {
-    size_t begin;
-    size_t end;
-    std::string replacement;
-};
-
-// The edits of one adjustment, kept within the bytes the adjusted file may hold.
+// The edits of one adjustment, kept within the bytes the adjusted file may hold. Each replaces
+// the bytes [begin, end) of the file; begin == end inserts. Their replacements share one string.
 class ByteEdits {
 public:
     ByteEdits(size_t fileBytes, size_t limit);
@@ -29,16 +23,24 @@ public:
     // Whether `bytes` more fit; asked before a large replacement is made.
     bool haveRoomFor(size_t bytes) const;
     // False, with nothing added, when the edited file would hold more than the limit.
-    bool add(ByteEdit edit);
+    bool add(size_t begin, size_t end, std::string_view replacement);
     bool empty() const { return edits.empty(); }
     // `file` with every edit made once, in the order of their bytes; an insertion goes before a
     // replacement at the same byte, and an edit inside an earlier one is dropped.
     std::string appliedTo(std::string_view file);
 
 private:
+    struct Edit {
+        size_t begin;
+        size_t end;
+        size_t replacementAt;   // in `replacements`
+        size_t replacementBytes;
+    };
+
     size_t editedBytes;
     size_t limit;
-    std::vector<ByteEdit> edits;
+    std::vector<Edit> edits;
+    std::string replacements;
 };
 
 // The bytes of tokens in a text or a binary body.
@@ -47,6 +49,9 @@ std::string NameBytes(bool binary, std::string_view name);
 // `1.00E+00` as `1.00`: Wine's reader takes a number with an exponent for a name, and refuses
 // it. Nothing for a word that is no such number.
 std::optional<std::string> WithoutExponent(std::string_view word);
+
+// The names, lowered, of the templates that `standardTemplates` declare.
+std::unordered_set<std::string> StandardTemplateNames(const std::vector<std::string_view>& standardTemplates);
 
 // The standard templates that a body uses (a name among `usedNames`, lowered) without declaring
 // them (among `declaredNames`), with those they are built of, each after what it needs: their
@@ -76,6 +81,7 @@ public:
     // is to be written for the mesh's faceCount() faces.
     Number next(uint32_t value);
     uint32_t faceCount() const;
+    size_t depth() const { return open.size(); }
 
 private:
     struct Object {

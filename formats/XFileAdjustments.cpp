@@ -20,7 +20,7 @@ public:
     Adjustment(const std::string& file, const std::vector<std::string_view>& standardTemplates)
         : file(file), binary(file.compare(8, 4, "bin ") == 0), standardTemplates(standardTemplates),
           tokens(file), edits(file.size(), XFileAdjustedLimit(file.size(), standardTemplates)),
-          materialLists(file.size())
+          materialLists(file.size()), standardNames(StandardTemplateNames(standardTemplates))
     {
     }
 
@@ -55,28 +55,31 @@ private:
             return true;
         case XToken::Template:
             ++fileTemplates;
-            headerNames.clear();
+            headerName.reset();
             declaring = true;
             return true;
         case XToken::OpenBrace:
-            materialLists.objectOpened(headerNames.empty() ? "" : headerNames.front());
+            // Adjustments make nothing shallower: a file nested past Wine's bound stays refused.
+            if (materialLists.depth() == kDeepestNesting)
+                return false;
+            materialLists.objectOpened(headerName.value_or(""));
             break;
         case XToken::CloseBrace:
             materialLists.objectClosed();
             break;
         case XToken::Cstring:
             // Wine's reader takes no CSTRING member; a STRING one holds the same text.
-            headerNames.clear();
+            headerName.reset();
             declaring = false;
-            return edits.add({token.begin, token.end, binary ? LittleEndian(uint16_t(XToken::Lpstr), 2) : "STRING"});
+            return edits.add(token.begin, token.end, binary ? LittleEndian(uint16_t(XToken::Lpstr), 2) : "STRING");
         case XToken::Integer:
         case XToken::Float:
-            headerNames.clear();
+            headerName.reset();
             return number(token, token.id == XToken::Integer ? token.value : 0);
         default:
             break;
         }
-        headerNames.clear();
+        headerName.reset();
         declaring = false;
         return true;
     }
@@ -94,19 +97,35 @@ private:
         if (!plain)
             return true;
         const ShortMaterialLists::Number use = materialLists.next(0);
-        return use != ShortMaterialLists::Number::Other || edits.add({token.begin, token.end, *plain});
+        return use != ShortMaterialLists::Number::Other || edits.add(token.begin, token.end, *plain);
     }
 
+    // Of the names, only those that can matter are kept: standard templates, those a short name
+    // could be taken for, and the long ones, as places in the file.
     void name(const XTokenSpan& token, std::string_view fullName)
     {
         const std::string lowered = Lowered(fullName);
-        if (declaring)
-            declaredNames.insert(lowered);
+        if (standardNames.contains(lowered))
+            (declaring ? declaredStandard : usedStandard).insert(lowered);
         declaring = false;
-        usedNames.insert(lowered);
-        headerNames.push_back(std::string(fullName));
+        if (MayBeAShortName(lowered))
+            shortShaped.insert(lowered);
+        if (!headerName)
+            headerName = std::string(fullName.substr(0, kLongestWineName + 1));
         if (fullName.size() > kLongestWineName)
-            longNames.push_back({token.begin, token.end, std::string(fullName)});
+            longNames.push_back({token.begin, token.end, fullName});
+    }
+
+    static std::string ShortName(std::string_view longName, size_t number)
+    {
+        return std::string(longName.substr(0, kShortNamePrefix)) + "_" + std::to_string(number);
+    }
+
+    static bool MayBeAShortName(std::string_view name)
+    {
+        return name.size() > kShortNamePrefix + 1 && name.size() <= kLongestWineName &&
+               name[kShortNamePrefix] == '_' &&
+               name.find_first_not_of("0123456789", kShortNamePrefix + 1) == std::string_view::npos;
     }
 
     bool number(const XTokenSpan& token, uint32_t value)
@@ -115,8 +134,8 @@ private:
         const uint32_t faces = materialLists.faceCount();
         if (use == ShortMaterialLists::Number::IndexCount) {
             if (binary)
-                return edits.add({token.end - 4, token.end, LittleEndian(faces, 4)});
-            return edits.add({token.begin, token.end, std::to_string(faces)});
+                return edits.add(token.end - 4, token.end, LittleEndian(faces, 4));
+            return edits.add(token.begin, token.end, std::to_string(faces));
         }
         return use != ShortMaterialLists::Number::Index || repeatIndex(token, faces);
     }
@@ -129,13 +148,13 @@ private:
             const size_t countAt = *token.list + 2;
             const uint32_t count = ReadLittleEndian(file, countAt, 4);
             return edits.haveRoomFor(size_t{faces} * 4) &&
-                   edits.add({countAt, countAt + 4, LittleEndian(count + faces - 1, 4)}) &&
-                   edits.add({token.end, token.end, Repeated("", index, faces - 1)});
+                   edits.add(countAt, countAt + 4, LittleEndian(count + faces - 1, 4)) &&
+                   edits.add(token.end, token.end, Repeated("", index, faces - 1));
         }
         const std::string separator = binary ? LittleEndian(uint16_t(XToken::Comma), 2) : ",";
         if (!edits.haveRoomFor(size_t{faces} * (index.size() + separator.size())))
             return false;
-        return edits.add({token.begin, token.end, std::string(index) + Repeated(separator, index, faces - 1)});
+        return edits.add(token.begin, token.end, std::string(index) + Repeated(separator, index, faces - 1));
     }
 
     static std::string Repeated(const std::string& separator, std::string_view piece, uint32_t times)
@@ -152,13 +171,12 @@ private:
     // file name is no object's.
     bool shortenLongNames()
     {
-        std::unordered_map<std::string, std::string> shortNames;
+        std::unordered_map<std::string_view, std::string> shortNames;
         for (const LongName& name : longNames) {
             auto [entry, isNew] = shortNames.try_emplace(name.text);
-            while (isNew && (entry->second.empty() || usedNames.contains(Lowered(entry->second))))
-                entry->second = name.text.substr(0, kShortNamePrefix) + "_" + std::to_string(++shortNamesMade);
-            usedNames.insert(Lowered(entry->second));
-            if (!edits.add({name.begin, name.end, NameBytes(binary, entry->second)}))
+            while (isNew && (entry->second.empty() || shortShaped.contains(Lowered(entry->second))))
+                entry->second = ShortName(name.text, ++shortNamesMade);
+            if (!edits.add(name.begin, name.end, NameBytes(binary, entry->second)))
                 return false;
         }
         return true;
@@ -167,11 +185,11 @@ private:
     // Never more than Wine's table holds: such a file is refused rather than tried.
     bool declareMissingTemplates()
     {
-        MissingTemplates missing = MissingStandardTemplates(standardTemplates, usedNames, declaredNames, binary);
+        const MissingTemplates missing = MissingStandardTemplates(standardTemplates, usedStandard, declaredStandard, binary);
         if (missing.count == 0)
             return true;
         return fileTemplates + missing.count <= kMostFileTemplates &&
-               edits.add({kXFileHeaderBytes, kXFileHeaderBytes, std::move(missing.bytes)});
+               edits.add(kXFileHeaderBytes, kXFileHeaderBytes, missing.bytes);
     }
 
     std::string_view bytesOf(const XTokenSpan& token) const
@@ -182,7 +200,7 @@ private:
     struct LongName {
         size_t begin;
         size_t end;
-        std::string text;
+        std::string_view text;
     };
 
     const std::string& file;
@@ -191,10 +209,12 @@ private:
     XTokenReader tokens;
     ByteEdits edits;
     ShortMaterialLists materialLists;
-    // The names since the last other token: at an object's brace, its template name and its own.
-    std::vector<std::string> headerNames;
-    std::unordered_set<std::string> usedNames;       // lowered
-    std::unordered_set<std::string> declaredNames;   // lowered
+    // The first of the names since the last other token: at an object's brace, its template's.
+    std::optional<std::string> headerName;
+    const std::unordered_set<std::string> standardNames;   // lowered, as every set here
+    std::unordered_set<std::string> usedStandard;
+    std::unordered_set<std::string> declaredStandard;
+    std::unordered_set<std::string> shortShaped;
     std::vector<LongName> longNames;
     size_t fileTemplates = 0;
     size_t shortNamesMade = 0;

@@ -28,9 +28,9 @@ constexpr char kChunkSignature[] = "CK";
 constexpr size_t kSignatureBytes = 2;
 constexpr size_t kLargestChunk = 32 * 1024;
 constexpr size_t kHistoryBytes = 32 * 1024;   // a chunk may refer back this far into the last
-// Wine's reader needs about four times a body's bytes for what it reads from them, and D3DX
-// more for the mesh: the largest real files unpack to 15 MB.
-constexpr uint64_t kLargestXFile = 64 * 1024 * 1024;
+// Wine's reader needs about four times a body's bytes for what it reads from them, D3DX more for
+// the mesh, and the second try a few times more: the largest real files unpack to 15 MB.
+constexpr uint64_t kLargestXFile = 32 * 1024 * 1024;
 
 bool HeaderIsAnXFile(const std::string& file)
 {

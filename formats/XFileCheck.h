@@ -11,7 +11,7 @@
 // the plain format named, so that the loader's inflater never runs: every chunk must unpack on
 // its own terms (no more than 32 KiB, deflate data that ends with its final block) and the chunks
 // must add up to the stated total. A header that is not an .x file's is refused, and so is a
-// body of more than 64 MiB.
+// body of more than 32 MiB.
 std::optional<std::string> XFileUnpacked(std::string file);
 
 // The body of XFileUnpacked when it also fits Wine's reader (XFileFitsWinesReader).

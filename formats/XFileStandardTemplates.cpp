@@ -80,6 +80,15 @@ std::string TemplatesAsTokens(const std::string& text)
 
 } // namespace
 
+std::unordered_set<std::string> StandardTemplateNames(const std::vector<std::string_view>& standardTemplates)
+{
+    std::unordered_set<std::string> names;
+    for (std::string_view file : standardTemplates)
+        for (const TemplateDeclaration& declaration : TemplateDeclarations(file))
+            names.insert(declaration.name);
+    return names;
+}
+
 MissingTemplates MissingStandardTemplates(const std::vector<std::string_view>& standardTemplates,
                                           const std::unordered_set<std::string>& usedNames,
                                           const std::unordered_set<std::string>& declaredNames,

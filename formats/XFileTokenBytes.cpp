@@ -12,29 +12,30 @@ bool ByteEdits::haveRoomFor(size_t bytes) const
     return editedBytes <= limit && bytes <= limit - editedBytes;
 }
 
-bool ByteEdits::add(ByteEdit edit)
+bool ByteEdits::add(size_t begin, size_t end, std::string_view replacement)
 {
-    const size_t removed = edit.end - edit.begin;
-    if (edit.replacement.size() > removed && !haveRoomFor(edit.replacement.size() - removed))
+    const size_t removed = end - begin;
+    if (replacement.size() > removed && !haveRoomFor(replacement.size() - removed))
         return false;
-    editedBytes = editedBytes + edit.replacement.size() - removed;
-    edits.push_back(std::move(edit));
+    editedBytes = editedBytes + replacement.size() - removed;
+    edits.push_back({begin, end, replacements.size(), replacement.size()});
+    replacements += replacement;
     return true;
 }
 
 std::string ByteEdits::appliedTo(std::string_view file)
 {
-    std::stable_sort(edits.begin(), edits.end(), [](const ByteEdit& a, const ByteEdit& b) {
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
         return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
     std::string edited;
     edited.reserve(editedBytes);
     size_t at = 0;
-    for (const ByteEdit& edit : edits) {
+    for (const Edit& edit : edits) {
         if (edit.begin < at)
             continue;
         edited.append(file, at, edit.begin - at);
-        edited += edit.replacement;
+        edited.append(replacements, edit.replacementAt, edit.replacementBytes);
         at = edit.end;
     }
     edited.append(file, at);

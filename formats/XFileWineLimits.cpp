@@ -51,10 +51,14 @@ public:
             const XToken token = peek().id;
             if (token == XToken::None || token == XToken::Error)
                 return true;
-            if (token == XToken::Template)
+            if (token == XToken::Template) {
                 templateDeclaration();
-            else
+            } else if (topLevelObjects++ == kMostWineObjects) {
+                return true;
+            } else {
+                subObjects = 0;
                 object(1);
+            }
         }
         return outcome != Outcome::Overruns;
     }
@@ -172,6 +176,8 @@ private:
     {
         if (depth > kDeepestNesting)
             return overrun();
+        if (++subObjects > kMostWineSubObjects)
+            return stop();
         if (!take(XToken::Name))
             return;
         const size_t self = objects.size();
@@ -192,6 +198,8 @@ private:
             if (children == kMostWineChildren)
                 return overrun();
             if (takeIf(XToken::OpenBrace)) {
+                if (++subObjects > kMostWineSubObjects)
+                    return stop();
                 reference(self);
                 if (!take(XToken::CloseBrace))
                     return;
@@ -231,6 +239,8 @@ private:
     std::vector<ObjectRead> objects;
     std::unordered_map<std::string, size_t> namedObjects;
     size_t fileTemplates = 0;
+    size_t topLevelObjects = 0;
+    size_t subObjects = 0;   // of the top-level object being read
     std::unordered_set<std::string> templatesWithoutData;
 };
 

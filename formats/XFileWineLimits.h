@@ -20,6 +20,10 @@ constexpr size_t kMostWineChildren = 200;
 // Wine's reader and D3DX after it recurse once for each level of nested objects, on the
 // viewer's stack; real files nest a few dozen levels.
 constexpr size_t kDeepestNesting = 256;
+// Where Wine's reader stops by itself: after 500 objects at the top of a file, and within one of
+// them past 2,000 objects and references in all, itself included.
+constexpr size_t kMostWineObjects = 500;
+constexpr size_t kMostWineSubObjects = 2000;
 
 // True when Wine's reader stays within its tables and does bounded work on the body of `file`
 // (an .x file as the loader gets it: text or binary, never compressed), reading it as far as

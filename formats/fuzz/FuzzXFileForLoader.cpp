@@ -13,7 +13,7 @@ namespace {
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kFormatOffset = 8;
 // The largest body the viewer hands the loader.
-constexpr size_t kLargestForLoader = 64 * 1024 * 1024;
+constexpr size_t kLargestForLoader = 32 * 1024 * 1024;
 
 bool IsCompressed(const std::string& file)
 {
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                         forLoader->compare(0, kHeaderBytes, HeaderForLoader(file)) == 0,
                     "the loader's bytes begin with the file's header, the format named as plain");
     RequireProperty(forLoader->size() <= kLargestForLoader,
-                    "the loader's bytes are no more than 64 MiB");
+                    "the loader's bytes are no more than 32 MiB");
     RequireProperty(IsCompressed(file) || *forLoader == file,
                     "a text or binary file goes to the loader as it is");
     return 0;
