@@ -9,8 +9,9 @@
 
 #include <string>
 
-// The largest file read: D3DX takes sizes in 32 bits, and its readers count some in signed ones.
-constexpr DWORD kLargestFile = 0x7FFFFFFF;
+// The largest file read, whole, into memory: a texture within the pixels the check takes, 4096 ×
+// 4096 at 32 bits with its mip levels, is 85 MiB; a larger file would take the viewer past 1 GiB.
+constexpr DWORD kLargestFile = 128 * 1024 * 1024;
 
 class Platform {
 public:
