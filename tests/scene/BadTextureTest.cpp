@@ -193,6 +193,8 @@ const auto kImageFiles = testing::Values(
                  return dds.replace(80, 12, littleEndian(0x20, 4) + littleEndian(0, 4) +
                                                 littleEndian(8, 4));
              }, false},
+    // Valid, but a file past 128 MiB is not read: it would take the viewer past 1 GiB
+    FileCase{"BitmapFollowedBy128MiB", [] { return bitmapFile() + std::string(128 << 20, '\0'); }, false},
     FileCase{"BareBitmap", [] { return bitmapFile().substr(14); }, true},
     FileCase{"BitmapTopRowFirst", [] { return bitmapClaiming(2, -2); }, true});
 
