@@ -131,6 +131,19 @@ const XTokenSpan& XTokenReader::peek()
     return *peeked;
 }
 
+void XTokenReader::skipList()
+{
+    if (!peeked || !peeked->list)
+        return;
+    // A value read leaves its own comma and the values after it; a comma, the values after it.
+    const uint64_t valuesLeft = peeked->id == XToken::Comma ? listLeft : listLeft - 1;
+    peeked.reset();
+    listLeft = 0;
+    commaDue = false;
+    // Values the list states but the body doesn't hold end Wine's reading with an error.
+    at = file.size() - at >= valuesLeft * 4 ? at + valuesLeft * 4 : file.size() + 1;
+}
+
 bool XTokenReader::resumeAfter(const XTokenSpan& stop)
 {
     if (stop.id == XToken::None || (!text && stop.id == XToken::Error) || stop.end > file.size())

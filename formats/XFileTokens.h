@@ -47,6 +47,9 @@ public:
     XTokenSpan next();
     // The next token, left to be taken.
     const XTokenSpan& peek();
+    // Takes the rest of the binary list that the next token belongs to, values and commas, at
+    // once: for a reader that only passes over data.
+    void skipList();
     // Reads on after `stop`, an Error or Unsafe token just taken, from its end: for the second
     // try, which rewrites what Wine can't read. False where nothing can be told of what follows:
     // the end, or a binary token of unknown number.

@@ -188,8 +188,12 @@ private:
         if (!take(XToken::OpenBrace))
             return;
         takeIf(XToken::Guid);
-        while (outcome == Outcome::Going && IsData(peek().id))
-            tokens.next();
+        while (outcome == Outcome::Going && IsData(peek().id)) {
+            if (peek().list)
+                tokens.skipList();
+            else
+                tokens.next();
+        }
         for (size_t children = 0; outcome == Outcome::Going; ++children) {
             const XToken token = peek().id;
             if (token != XToken::OpenBrace && token != XToken::Name)
