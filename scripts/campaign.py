@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """A campaign of malformed files: .x models (text, binary, compressed) and the images they name,
 made from the sample scene and the bundled real files with a fixed seed, and loaded in sequence
-through the viewer's own loading code by campaign_runner.exe under Wine. Prints what loaded, was
-refused, crashed or hung, per format and mutation; every case that crashed or hung is kept, with
-the few loaded before it in the same process, in the findings folder. Exits 1 when any case
-crashed or hung.
+through the viewer's own loading code by campaign_runner.exe under Wine, in a Wine prefix of its
+own (build/wineprefix-campaign). Prints what loaded, was refused, crashed or hung, per format and
+mutation. A case that crashed or hung its runner is run again alone in a fresh one: only when it
+crashes or hangs again does it count as crashed or hung; when it then loads or is refused it is
+flaky. Every such case is kept, with the few loaded before it in the same process, in the
+findings folder. Exits 1 when any case crashed or hung, flaky ones aside.
 
     python3 scripts/campaign.py --cases 10000 [--seed S] [--findings DIR] [--timeout S]
 
@@ -68,7 +70,8 @@ def main():
             run_cases(batch, scratch, runner, env, args.timeout, keep)
             cases += batch
             bad = sum(case.outcome in ("crashed", "hung") for case in cases)
-            print(f"campaign: {len(cases)} of {args.cases} cases, {bad} crashed or hung, "
+            flaky = sum(case.outcome == "flaky" for case in cases)
+            print(f"campaign: {len(cases)} of {args.cases} cases, {bad} crashed or hung, {flaky} flaky, "
                   f"{time.monotonic() - started:.0f} s", file=sys.stderr)
     report(cases, time.monotonic() - started, FAMILIES)
     return 1 if any(case.outcome in ("crashed", "hung") for case in cases) else 0

@@ -9,7 +9,7 @@ from campaign_image_families import IMAGE_FAMILIES
 from campaign_images import made_images
 from campaign_mutations import BINARY_MUTATIONS, GENERIC, TEXT_MUTATIONS, on_file
 from campaign_xfile import CHUNK_SIZES, binary_from_text, compress, uncompress
-from campaign_xfile_families import COMPRESSED_FAMILIES
+from campaign_xfile_families import COMPRESSED_FAMILIES, MADE_FAMILIES
 
 REPO = Path(__file__).resolve().parent.parent
 DATA = REPO / "tests" / "data" / "x"
@@ -20,7 +20,7 @@ IMAGE_KINDS = ("bmp", "tga", "dds", "png", "jpg")
 # is run about as often, and the report counts each.
 FAMILIES = ([("text", name, on_file(f)) for name, f in TEXT_MUTATIONS.items()] +
             [("binary", name, on_file(f)) for name, f in BINARY_MUTATIONS.items()] +
-            COMPRESSED_FAMILIES +
+            COMPRESSED_FAMILIES + MADE_FAMILIES +
             [(kind, name, f) for kind in IMAGE_KINDS
              for name, f in [*IMAGE_FAMILIES[kind].items(), *((n, on_file(g)) for n, g in GENERIC.items())]])
 

@@ -1,9 +1,9 @@
 """The campaign's report: how many cases of each format and family loaded, were refused, crashed
-or hung, and each case that crashed or hung."""
+or hung, or did so only among the others (flaky), and each case of the last three."""
 
 from collections import Counter
 
-OUTCOMES = ("loaded", "refused", "crashed", "hung")
+OUTCOMES = ("loaded", "refused", "flaky", "crashed", "hung")
 
 
 def report(cases, seconds, families):
@@ -20,6 +20,6 @@ def report(cases, seconds, families):
             if any(row):
                 print(f"{kind:8} {name or 'all':{width}}" + "".join(f"{n:9}" for n in row))
     for case in cases:
-        if case.outcome in ("crashed", "hung"):
+        if case.outcome in ("flaky", "crashed", "hung"):
             print(f"{case.outcome} case {case.name}: {case.source.kind} {case.mutation} of {case.source.name}: "
                   f"{case.detail}; {case.note}; kept in {case.finding}")

@@ -1,10 +1,14 @@
-"""The campaign's families of changes to compressed .x files: their sizes, chunks and deflate data."""
+"""The campaign's families of .x files: changes to compressed ones (their sizes, chunks and
+deflate data), and files written from nothing for Wine's reader and the viewer's second try."""
 
 import zlib
 
 from campaign_mutations import BINARY_MUTATIONS, TEXT_MUTATIONS, flip_bytes, on_file, set_field, truncate
 from campaign_xfile import (CHUNK_SIZES, assemble, chunk_fields, compress, deflate, deflate_spans,
                             history_before, pieces_of)
+from campaign_xfile_limits import BINARY_FAMILIES as BINARY_LIMITS
+from campaign_xfile_limits import FAMILIES as LIMITS
+from campaign_xfile_second_try import FAMILIES as SECOND_TRY
 
 
 def recompressed(mutations):
@@ -114,3 +118,27 @@ COMPRESSED_FAMILIES = [
                     ("byte", on_file(flip_bytes)), ("truncate", on_file(truncate)),
                     ("deflate-bit", deflate_bits), ("no-final", no_final_block),
                     ("history", referring_back))]
+
+
+def made(family):
+    """A family of files written from nothing, in the source's format; the source only gives the
+    folder the file is put in."""
+    return lambda rng, source: family(rng, source.kind == "binary")
+
+
+def made_packed(families):
+    """A file of one of `families`, compressed: text ones in tzip, binary ones in bzip."""
+    def mutate(rng, source):
+        name = rng.choice(sorted(families))
+        plain, detail = families[name](rng, source.kind == "bzip")
+        chunk_bytes = rng.choice(CHUNK_SIZES)
+        return compress(plain, chunk_bytes), f"{name}: {detail}, packed in chunks of {chunk_bytes}"
+    return mutate
+
+
+MADE_TEXT = {**LIMITS, **SECOND_TRY}
+MADE_BINARY = {**LIMITS, **BINARY_LIMITS, **SECOND_TRY}
+# (format, family, change) of each family of files written from nothing.
+MADE_FAMILIES = ([("text", name, made(f)) for name, f in MADE_TEXT.items()] +
+                 [("binary", name, made(f)) for name, f in MADE_BINARY.items()] +
+                 [("tzip", "made", made_packed(MADE_TEXT)), ("bzip", "made", made_packed(MADE_BINARY))])
