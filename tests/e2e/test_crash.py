@@ -8,7 +8,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from viewer import WINE_RUN, Viewer, ViewerTestCase, build_dir
+from viewer import WINE_RUN, Viewer, ViewerTestCase, build_dir, run_program
 
 CRASH_LINE = "crash_guard: the program crashed"
 # Long enough for Wine to start from cold; a crash that hangs would take far longer.
@@ -23,8 +23,8 @@ def run_fault(*arguments, dll_overrides=None):
     env = dict(os.environ)
     if dll_overrides:
         env["WINEDLLOVERRIDES"] = dll_overrides
-    return subprocess.run([str(WINE_RUN), str(fault_exe()), *arguments], stdin=subprocess.DEVNULL,
-                          capture_output=True, text=True, timeout=SECONDS_TO_END, env=env)
+    return run_program([str(WINE_RUN), str(fault_exe()), *arguments], SECONDS_TO_END, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
 
 
 class Crash(ViewerTestCase):

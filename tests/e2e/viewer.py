@@ -2,31 +2,25 @@
 keys, text and mouse through the X server's test input (xdotool), screenshots through
 ImageMagick, message boxes closed by a small Windows helper, every wait with a timeout."""
 
-import difflib
-import functools
 import os
 import re
 import shutil
-import signal
 import subprocess
-import sys
 import tempfile
 import time
-import unittest
 from pathlib import Path
+
+# The harness's other parts, each in a file of its own; the tests take their names from here.
+from console import (LOADED_TEXT, MISSING_MESH_CAPTION, MISSING_TEXTURE_CAPTION,  # noqa: F401
+                     NOT_LOADED_TEXT, Console)
+from pictures import (BELOW_FRAME_RATE, FRAME_RATE_TEXT, SCENE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: F401
+                      SKY, Screenshot, console_line, differs, frame_rate, looks_green, near, parse_ppm)
+from processes import ViewerTestCase, WineServerSpun, cpu_ticks, end_group, run_program  # noqa: F401
 
 REPO = Path(__file__).resolve().parents[2]
 WINE_RUN = REPO / "scripts" / "wine-run.sh"
 SAMPLE_DATA = REPO / "objektumok"
 WINDOW_TITLE = "Pelgrav D3D ablaka!!"
-SKY = (100, 200, 255)
-SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768   # each test's virtual display
-BELOW_FRAME_RATE = (0, 40, None, None)   # all of the picture but the changing read-out
-FRAME_RATE_TEXT = (0, 0, 150, 30)
-MISSING_MESH_CAPTION = "Nem találom az x filet!"
-MISSING_TEXTURE_CAPTION = "Nincs meg a textúra file! :("
-LOADED_TEXT = " nevű modell sikeresen betöltve."
-NOT_LOADED_TEXT = " nevű modell nem létezik, hibás, vagy egyéb okból nem tölthető be!!"
 
 
 def build_dir():
@@ -68,136 +62,6 @@ def wait_until_or_none(condition, timeout, interval=0.2):
         return wait_until(condition, timeout, "", interval)
     except TimeoutError:
         return None
-
-
-class WineServerSpun(TimeoutError):
-    """Wine's server spun on a core while the viewer waited on it. Wine 10's has been seen to, about
-    once in a hundred start-ups that close a box, with either Direct3D 9, and for good: every
-    process of the run then waits on it, the viewer in the middle of a window call."""
-
-
-class ViewerTestCase(unittest.TestCase):
-    """A test of the running viewer. Where Wine's server spins under it, the test, its set-up
-    included, runs once more from the start; a second spin fails it."""
-
-    def __init_subclass__(cls, **kwargs):
-        super().__init_subclass__(**kwargs)
-        set_up = cls.setUp
-        cls.setUp = once_more_if_wine_server_spins(set_up, set_up)
-        for name, test in list(vars(cls).items()):
-            if name.startswith("test") and callable(test):
-                setattr(cls, name, once_more_if_wine_server_spins(test, set_up_and(set_up, test)))
-
-
-def set_up_and(set_up, test):
-    def run(self):
-        set_up(self)
-        return test(self)
-    return run
-
-
-def once_more_if_wine_server_spins(step, again):
-    @functools.wraps(step)
-    def run(self):
-        try:
-            return step(self)
-        except WineServerSpun as spun:
-            print(f"\n{self.id()}: {spun}\nRunning it once more.", file=sys.stderr, flush=True)
-            self.doCleanups()
-            return again(self)
-    return run
-
-
-def cpu_ticks(pid):
-    """The time `pid` has run, in the kernel's clock ticks, or None once it has gone."""
-    try:
-        with open(f"/proc/{pid}/stat") as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])   # user and system time
-    except OSError:
-        return None
-
-
-class Screenshot:
-    """An RGB picture of part of the screen; pixel() takes coordinates within it. The viewer
-    stretches one picture over whatever client area the system gives its window, so a place in
-    the scene is best named by fractions of the width and height (at(), box())."""
-
-    def __init__(self, width, height, rgb):
-        self.width, self.height, self.rgb = width, height, rgb
-
-    def pixel(self, x, y):
-        i = 3 * (y * self.width + x)
-        return tuple(self.rgb[i:i + 3])
-
-    def at(self, fx, fy):
-        """The pixel at fractions (fx, fy) of the width and height."""
-        return self.pixel(round(fx * (self.width - 1)), round(fy * (self.height - 1)))
-
-    def box(self, fx0, fy0, fx1, fy1):
-        """The region (x0, y0, x1, y1) that spans these fractions of the width and height."""
-        return (round(fx0 * self.width), round(fy0 * self.height), round(fx1 * self.width), round(fy1 * self.height))
-
-    def region_mean(self, x0, y0, x1, y1):
-        total, count = [0, 0, 0], 0
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                for c, v in enumerate(self.pixel(x, y)):
-                    total[c] += v
-                count += 1
-        return tuple(t / count for t in total)
-
-    def differing_pixels(self, other):
-        return sum(1 for i in range(0, len(self.rgb), 3) if self.rgb[i:i + 3] != other.rgb[i:i + 3])
-
-    def crop(self, x0, y0, x1, y1):
-        """Region (x0, y0, x1, y1); None as x1 or y1 reaches the right or bottom edge."""
-        x1 = self.width if x1 is None else min(x1, self.width)
-        y1 = self.height if y1 is None else min(y1, self.height)
-        rows = [self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)] for y in range(y0, y1)]
-        return Screenshot(x1 - x0, y1 - y0, b"".join(rows))
-
-    def text_mask(self, darkest=None):
-        """Black where the text is, white elsewhere. With `darkest`, text is whatever is darker
-        than it in every channel; without it, whatever is much darker than the brightest pixel
-        near it, which finds the black text over sky, grass and walls alike."""
-        if darkest is not None:
-            return bytes(0 if max(self.rgb[i:i + 3]) < darkest else 255 for i in range(0, len(self.rgb), 3))
-        grey = [(r * 299 + g * 587 + b * 114) // 1000
-                for r, g, b in zip(self.rgb[0::3], self.rgb[1::3], self.rgb[2::3])]
-        around = local_maximum(grey, self.width, self.height, radius=3)
-        return bytes(0 if g < 0.6 * a else 255 for g, a in zip(grey, around))
-
-    def read_text(self, darkest=None, alphabet=None, single_line=False):
-        """The dark text in the picture, read back with OCR (Hungarian letters included)."""
-        image = f"P5 {self.width} {self.height} 255\n".encode() + self.text_mask(darkest)
-        with tempfile.TemporaryDirectory() as folder:
-            upscaled = Path(folder) / "text.png"
-            subprocess.run(["convert", "pgm:-", "-bordercolor", "white", "-border", "10", "-resize", "300%",
-                            str(upscaled)], input=image, check=True)
-            limit = ["-c", f"tessedit_char_whitelist={alphabet}"] if alphabet else []
-            layout = "7" if single_line else "6"
-            return subprocess.run(["tesseract", str(upscaled), "-", "-l", "hun", "--psm", layout, *limit],
-                                  capture_output=True, text=True, check=True, timeout=60).stdout.strip()
-
-    def save(self, path):
-        header = f"P6 {self.width} {self.height} 255\n".encode()
-        subprocess.run(["convert", "ppm:-", str(path)], input=header + self.rgb, check=True)
-
-
-def local_maximum(values, width, height, radius):
-    """Each value replaced by the largest within `radius` of it, row and column alike."""
-    rows = [max(values[y * width + max(0, x - radius):y * width + min(width, x + radius + 1)])
-            for y in range(height) for x in range(width)]
-    return [max(rows[max(0, y - radius) * width + x:min(height, y + radius + 1) * width:width])
-            for y in range(height) for x in range(width)]
-
-
-def parse_ppm(data):
-    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-    width, height, maxval = (int(g) for g in match.groups())
-    assert maxval == 255, "expected 8 bits a channel"
-    return Screenshot(width, height, data[match.end():match.end() + 3 * width * height])
 
 
 class Viewer:
@@ -269,19 +133,8 @@ class Viewer:
             raise failures[0]
 
     def _end_viewer(self):
-        if not self.process:
-            return
-        # The whole group, even when the script has gone: the Windows program may outlive it.
-        for signal_number in (signal.SIGTERM, signal.SIGKILL):
-            try:
-                os.killpg(self.process.pid, signal_number)
-            except ProcessLookupError:
-                pass
-            try:
-                self.process.wait(timeout=10)
-                break
-            except subprocess.TimeoutExpired:
-                pass
+        if self.process:
+            end_group(self.process)
 
     def _end_wine_server(self):
         # Kill, then wait until the server is gone: the next start must not find it dying.
@@ -323,12 +176,15 @@ class Viewer:
     def wait_exit(self, timeout=20):
         return self.process.wait(timeout=timeout)
 
-    def wait_until(self, condition, timeout, what, interval=0.2, on_timeout=None):
+    def wait_until(self, condition, timeout, what, interval=0.2, on_timeout=None, ending_meets=False):
         """wait_until for what only the running viewer can bring: gives up at once when the viewer
-        has ended, and either error ends with the end of the viewer's output (Wine's, DXVK's), which
-        goes with the working directory. `on_timeout` may add to a timeout's error."""
+        has ended (unless `ending_meets`: then its end will do), and either error ends with the end
+        of the viewer's output (Wine's, DXVK's), which goes with the working directory.
+        `on_timeout` may add to a timeout's error."""
         def met():
             if self.process.poll() is not None:
+                if ending_meets:
+                    return True
                 raise RuntimeError(f"the viewer ended, exit code {self.process.returncode}, before {what}"
                                    f"{self.output_end()}")
             return condition()
@@ -340,6 +196,16 @@ class Viewer:
                 raise WineServerSpun(f"{error}{extra}; Wine's server spins while the viewer waits"
                                      f"{self.output_end()}") from None
             raise TimeoutError(f"{error}{extra}{self.output_end()}") from None
+
+    def within(self, condition, timeout, ending_meets=False):
+        """As wait_until, but None rather than an error when the time is up; a spinning Wine
+        server still raises."""
+        try:
+            return self.wait_until(condition, timeout, "", interval=0.3, ending_meets=ending_meets)
+        except WineServerSpun:
+            raise
+        except TimeoutError:
+            return None
 
     def wine_server_spins(self, seconds=1.0):
         """Whether this run's Wine server keeps running (a third of a core at least, on a machine
@@ -381,9 +247,9 @@ class Viewer:
         # Under Wine 10 a helper's start has been seen to hang for good while a box was up: one
         # that hangs counts as a request not taken, and the caller may ask again.
         try:
-            return subprocess.run([str(WINE_RUN), str(close_window_exe()), *arguments], env=self.env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=15).returncode == 0
+            return run_program([str(WINE_RUN), str(close_window_exe()), *arguments], 15, env=self.env,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL).returncode == 0
         except subprocess.TimeoutExpired:
             return False
 
@@ -406,8 +272,8 @@ class Viewer:
     def window_rects(self):
         """Where Windows puts the main window: {"window": (left, top, right, bottom), "client": ...}
         in screen coordinates."""
-        output = subprocess.run([str(WINE_RUN), str(window_rect_exe())], env=self.env, stdin=subprocess.DEVNULL,
-                                capture_output=True, text=True, timeout=60).stdout
+        output = run_program([str(WINE_RUN), str(window_rect_exe())], 60, env=self.env, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True).stdout
         return {name: tuple(map(int, numbers.split()))
                 for name, numbers in re.findall(r"^(window|client) ([-\d ]+)$", output, re.MULTILINE)}
 
@@ -529,101 +395,3 @@ def stage_scene(without=(), test=None):
     for relative in without:
         (workdir / relative).unlink()
     return workdir
-
-
-def frame_rate(shot):
-    """The figure the frame-rate read-out shows, or None where it can't be read."""
-    text = shot.crop(*FRAME_RATE_TEXT).read_text(darkest=160, alphabet="fps:0123456789 ")
-    match = re.fullmatch(r"fps: (\d+)", text)
-    return int(match.group(1)) if match else None
-
-
-def looks_green(color):
-    r, g, b = color
-    return g > r + 20 and g > b + 20
-
-
-def near(color, expected, tolerance=12):
-    return all(abs(a - b) <= tolerance for a, b in zip(color, expected))
-
-
-def differs(a, b, region, at_least=50):
-    """Whether two pictures differ in at least `at_least` pixels of region (x0, y0, x1, y1)."""
-    return a.crop(*region).differing_pixels(b.crop(*region)) >= at_least
-
-
-def console_line(index):
-    """Console line `index` in the client area as (x0, y0, x1, y1), to the right edge whatever
-    the client's width: line 0 is the input line, and each older line stands 13 pixels higher."""
-    top = 400 - 13 * index
-    return (0, top - 2, None, top + 16)
-
-
-# The picture between the frame-rate read-out and the console's two lowest lines, which the
-# runs write to.
-SCENE = (0, BELOW_FRAME_RATE[1], None, console_line(1)[1])
-
-
-def similarity(a, b):
-    return difflib.SequenceMatcher(None, a, b).ratio()
-
-
-class Console:
-    """The viewer's console as a user works it: Enter opens it, the typed text shows on the input
-    line, and Enter again runs the line."""
-
-    def __init__(self, viewer, window):
-        self.viewer, self.window = viewer, window
-
-    def open(self):
-        """Opens the console and returns the picture: it stands still from now on, but for the
-        frame rate, since an open console freezes the cameras."""
-        self.viewer.hold_key(self.window, "Return")
-        return self.viewer.screenshot(self.window)
-
-    def turn_view(self, counts, step=100, down=False):
-        """Turns the view by `counts` of mouse motion to the right (left when negative), or with
-        `down` downwards (up when negative), wherever the pointer starts. Wine 8 keeps the pointer
-        of an acquired mouse in the window; Wine 10 leaves it free, and the screen's edge would
-        swallow motion. So whenever the next step could reach the edge, the pointer is put back in
-        the middle while the console is open, which holds the cameras still, and an empty line
-        closes the console again."""
-        step = step if counts > 0 else -step
-        axis, size = (1, SCREEN_HEIGHT) if down else (0, SCREEN_WIDTH)
-        for _ in range(abs(counts) // abs(step)):
-            if not 0 < self.viewer.pointer()[axis] + step < size - 1:
-                self.open()
-                self.viewer.xdotool("mousemove", SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
-                time.sleep(0.3)
-                self.viewer.hold_key(self.window, "Return")
-            self.viewer.move_mouse(*((0, step) if down else (step, 0)))
-
-    def type(self, text, opened, timeout=10):
-        """Types after the prompt and waits until the text shows on the input line: a viewer that
-        has not drawn it within the timeout has stopped responding."""
-        self.viewer.type_text(self.window, text)
-        self.viewer.wait_for_picture(self.window, lambda shot: differs(opened, shot, console_line(0), at_least=20),
-                                     timeout, what=f"{text!r} on the input line")
-
-    def run(self, text):
-        opened = self.open()
-        self.type(text, opened)
-        self.viewer.hold_key(self.window, "Return")
-
-    def read_line(self, index, characters=None):
-        """What line `index` reads, as far right as `characters` of text reach when given: the
-        scene beyond the text only gives OCR noise to read."""
-        x0, y0, x1, y1 = console_line(index)
-        if characters:
-            x1 = x0 + 20 + 8 * characters   # the crop stops at the picture's edge
-        return self.viewer.screenshot(self.window).crop(x0, y0, x1, y1).read_text(single_line=True)
-
-    def wait_for_line(self, index, expected, others=(), timeout=20):
-        """Waits until line `index` reads as `expected`: nearer to it than to any of `others`, and
-        near enough that OCR's slips (a backslash read as a letter) can't hide another text."""
-        def read_as_expected():
-            text = self.read_line(index, characters=max(map(len, [expected, *others])))
-            nearest = max([expected, *others], key=lambda candidate: similarity(text, candidate))
-            return text if nearest == expected and similarity(text, expected) >= 0.7 else None
-        return self.viewer.wait_until(read_as_expected, timeout, f"{expected!r} on console line {index}",
-                                      interval=0.3)
