@@ -28,9 +28,9 @@ def runner_environment():
     env.pop("DISPLAY", None)
     build = Path(env.get("VIEWER_BUILD_DIR", REPO / "build"))
     env.setdefault("CRASH_GUARD_EXE", str(build / "crash_guard.exe"))
-    # Named as scripts/wine-run.sh wants it for each Direct3D 9: DXVK only in one named for it.
+    # Beside the tests' prefixes, named as scripts/wine-run.sh wants it for each Direct3D 9.
     suffix = "-dxvk" if env.get("PELGRAV_D3D9") == "dxvk" else ""
-    env["WINEPREFIX"] = str(REPO / "build" / f"wineprefix-campaign{suffix}")
+    env["WINEPREFIX"] = str(build / f"wineprefix-campaign{suffix}")
     return Path(env.get("CAMPAIGN_RUNNER_EXE", build / "tests" / "campaign_runner.exe")), env
 
 
