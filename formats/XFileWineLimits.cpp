@@ -2,6 +2,7 @@
 // parse_object in d3dxof's parsing.c), counting what fills each of its tables.
 #include "formats/XFileWineLimits.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -181,7 +182,8 @@ private:
         if (!take(XToken::Name))
             return;
         const size_t self = objects.size();
-        objects.push_back({true, false});
+        objects.push_back({true, 1});
+        made = SaturatingSum(made, 1);
         // Wine names the object before it reads what it holds: a reference inside finds it.
         if (peek().id == XToken::Name)
             namedObjects.try_emplace(std::string(tokens.next().text), self);
@@ -208,16 +210,20 @@ private:
                 if (!take(XToken::CloseBrace))
                     return;
             } else {
+                const size_t child = objects.size();
                 object(depth + 1);
+                if (child < objects.size())
+                    ++objects[self].madeFromAReference;
             }
         }
         objects[self].open = false;
         take(XToken::CloseBrace);
     }
 
-    // D3DX makes an object of every reference, with the referred object's children: a reference
-    // among those is followed again. A reference to an object still open would be followed for
-    // ever, and references to objects that hold references grow as a power of their number.
+    // D3DX makes an object of every reference, and one of each child of the object it refers to;
+    // a reference among those is followed again. A reference to an object still open would be
+    // followed for ever, and references to objects that hold references grow as a power of
+    // their number: what D3DX would make of the whole file is counted.
     void reference(size_t holder)
     {
         const XTokenSpan name = peek();
@@ -225,23 +231,31 @@ private:
             return;
         // Wine takes the first object of that name, matching case, in the order it read them.
         const auto target = namedObjects.find(std::string(name.text));
-        if (name.text.empty() ||
-            (target != namedObjects.end() && (objects[target->second].open || objects[target->second].holdsReferences)))
+        if (name.text.empty() || (target != namedObjects.end() && objects[target->second].open))
             return overrun();
         if (target == namedObjects.end())
             return stop();
-        objects[holder].holdsReferences = true;
+        const uint64_t followed = objects[target->second].madeFromAReference;
+        objects[holder].madeFromAReference = SaturatingSum(objects[holder].madeFromAReference, followed);
+        made = SaturatingSum(made, followed);
+        if (made > kMostObjectsMade)
+            overrun();
     }
+
+    static uint64_t SaturatingSum(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
     struct ObjectRead {
         bool open;
-        bool holdsReferences;
+        // What D3DX makes of a reference to it: itself, each child, and what each of its
+        // references makes.
+        uint64_t madeFromAReference;
     };
 
     XTokenReader tokens;
     Outcome outcome = Outcome::Going;
     std::vector<ObjectRead> objects;
     std::unordered_map<std::string, size_t> namedObjects;
+    uint64_t made = 0;   // the objects D3DX makes of the file, references followed
     size_t fileTemplates = 0;
     size_t topLevelObjects = 0;
     size_t subObjects = 0;   // of the top-level object being read

@@ -23,6 +23,9 @@ constexpr size_t kDeepestNesting = 256;
 // Where Wine's reader stops by itself: after 500 objects at the top of a file, and within one of
 // them past 2,000 objects and references in all, itself included.
 constexpr size_t kMostWineObjects = 500;
+// D3DX makes an object, a few hundred bytes, of each object of a file and again of each one that
+// a reference brings in; real files make a few thousand.
+constexpr uint64_t kMostObjectsMade = 100000;
 constexpr size_t kMostWineSubObjects = 2000;
 
 // True when Wine's reader stays within its tables and does bounded work on the body of `file`

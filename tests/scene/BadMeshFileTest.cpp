@@ -183,6 +183,14 @@ INSTANTIATE_TEST_SUITE_P(
                    repeated("Frame {\n", 257) + repeated("}\n", 257)),
         // Crashed: D3DX follows a reference into what it refers to, here for ever
         aroundCase("AFrameReferringToItself", [] { return std::string(); }, "Frame A {\n{ A }\n}\n"),
+        // Crashed: each reference followed into twenty more, six levels deep
+        aroundCase("ReferencesThatMultiply", [] { return std::string(); }, [] {
+            std::string frames = "Frame L0 {\n}\n";
+            for (int level = 1; level <= 6; ++level)
+                frames += "Frame L" + std::to_string(level) + " {\n" +
+                          repeated("{ L" + std::to_string(level - 1) + " }\n", 20) + "}\n";
+            return frames;
+        }()),
         // Hung: four billion elements, each read without a token
         aroundCase("AnArrayOfElementsWithoutData", [] {
             return "template Empty {\n<4E1C5A12-0B0C-4D8E-9F10-2A3B4C5D6E70>\n}\n"
