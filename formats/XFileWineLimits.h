@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // Wine's tables, the same in Wine 8 and 10 (d3dxof_private.h), as the file may fill them.
