@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds formats/ natively with clang, libFuzzer and the sanitizers in build-fuzz/, and fuzzes each
 # of its entry points in turn, seeded from the repository's models and textures.
-# Usage: fuzz.sh [seconds per target, 30 unless told]. Fails when any target finds something:
-# a crash, a sanitizer's report, a leak, a broken property, a timeout or too much memory; the
-# input that caused it is kept in build-fuzz/findings/<target>/.
+# Usage: fuzz.sh [seconds per target, 30 unless told] [--side-by-side]
+# The targets run in turn, or all at once with --side-by-side, which a long run on few cores
+# wants. Fails when any target finds something: a crash, a sanitizer's report, a leak, a broken
+# property, a timeout or too much memory; the input that caused it is kept in
+# build-fuzz/findings/<target>/.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${1:-30}
-if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: $0 [seconds per target]" >&2
+side_by_side=${2:-}
+if ! [[ $seconds =~ ^[1-9][0-9]*$ ]] || ! [[ $side_by_side =~ ^(--side-by-side)?$ ]]; then
+    echo "usage: $0 [seconds per target] [--side-by-side]" >&2
     exit 2
 fi
 scripts/setup.sh
@@ -37,8 +40,8 @@ copy_seeds $out/seeds/images -iname '*.bmp' -o -iname '*.dds' -o -iname '*.tga' 
 
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
-# One target, alone on its core: its seeds and dictionary go by its name. Each run starts from
-# the seeds alone, so that a run's length is the time given, however long the last one was.
+# One target: its seeds and dictionary go by its name. Each run starts from the seeds alone, so
+# that a run's length is the time given, however long the last one was.
 fuzz() {
     local target=$1 seeds options
     case $target in
@@ -66,16 +69,34 @@ report_finding() {
     grep -m1 -A30 -E 'ERROR: |runtime error: |Property does not hold' "$log" || tail -n 30 "$log"
 }
 
-found=()
+targets=()
 for source in formats/fuzz/Fuzz*.cpp; do
-    target=$(basename "$source" .cpp)
+    targets+=("$(basename "$source" .cpp)")
+done
+declare -A status
+if [ -n "$side_by_side" ]; then
+    declare -A pid
+    for target in "${targets[@]}"; do
+        fuzz "$target" &
+        pid[$target]=$!
+    done
+    for target in "${targets[@]}"; do
+        wait "${pid[$target]}" && status[$target]=0 || status[$target]=$?
+    done
+else
+    for target in "${targets[@]}"; do
+        fuzz "$target" && status[$target]=0 || status[$target]=$?
+    done
+fi
+
+found=()
+for target in "${targets[@]}"; do
     log=$out/logs/$target.log
-    fuzz "$target" && status=0 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" 2>/dev/null || true)
-    if [ $status -eq 0 ]; then
+    if [ "${status[$target]}" -eq 0 ]; then
         echo "$target: ${runs:-no} runs, found nothing"
     else
-        echo "$target: ${runs:-no} runs, FOUND SOMETHING (exit code $status; log: $log)"
+        echo "$target: ${runs:-no} runs, FOUND SOMETHING (exit code ${status[$target]}; log: $log)"
         report_finding "$log"
         found+=("$target")
     fi
